@@ -1,0 +1,56 @@
+#include "classic_look.h"
+#include "controls.h"
+#include "identity.h"
+#include "main_window.h"
+#include "splash_window.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Without a display Qt would abort with a long message; say it in one line.
+bool displayAvailable(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    }
+    const auto set = [](const char *name) {
+        const char *value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!displayAvailable(argc, argv)) {
+        std::fputs("Lumox2k: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(lumox::identity::programTitle);
+    QApplication::setApplicationDisplayName(lumox::identity::programTitle);
+    QApplication::setApplicationVersion(lumox::identity::version);
+    QApplication::setOrganizationDomain(lumox::identity::organizationDomain);
+    QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumox.ico")));
+    lumox::applyClassicLook(app);
+
+    auto *splash = new lumox::frmStartup;
+    lumox::centreOnScreen(splash);
+    splash->show();
+
+    const int status = QApplication::exec();
+    delete lumox::frmMain::instance();
+    return status;
+}

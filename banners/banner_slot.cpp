@@ -1,0 +1,62 @@
+#include "banner_slot.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace lumox {
+
+BannerSlot::BannerSlot(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setScaledContents(false);
+    setCursor(handCursor());
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void BannerSlot::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void BannerSlot::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool wasPressed = m_pressed;
+    m_pressed = false;
+    event->accept();
+    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+QCursor loadCursorFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QCursor(Qt::ArrowCursor);
+    const QByteArray bytes = file.readAll();
+    QPixmap image;
+    // A cursor file is an icon file whose directory entry carries the hot spot.
+    if (bytes.size() < 22 || !image.loadFromData(bytes, "ICO"))
+        return QCursor(Qt::ArrowCursor);
+    const auto word = [&bytes](int offset) {
+        return static_cast<unsigned char>(bytes[offset]) |
+               (static_cast<unsigned char>(bytes[offset + 1]) << 8);
+    };
+    return QCursor(image, word(10), word(12));
+}
+
+const QCursor &handCursor()
+{
+    static const QCursor cursor = loadCursorFile(QStringLiteral(":/hand.cur"));
+    return cursor;
+}
+
+const QPixmap &initialBannerPicture()
+{
+    static const QPixmap picture(QStringLiteral(":/banners/initial.gif"));
+    return picture;
+}
+
+} // namespace lumox

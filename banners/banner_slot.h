@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCursor>
+#include <QLabel>
+#include <QString>
+
+namespace lumox {
+
+// One banner slot: an image shown at its own size (never stretched) under the
+// pointing-hand pointer. A left click inside the slot emits clicked().
+class BannerSlot : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit BannerSlot(QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// The pointing hand shown over every banner, read from the compiled-in cursor
+// file with the hot spot the file records.
+const QCursor &handCursor();
+
+// Reads a cursor file (.cur): the image through Qt's reader, the hot spot
+// from the file's directory entry. Returns the arrow pointer when the file
+// cannot be read.
+QCursor loadCursorFile(const QString &path);
+
+// The picture every banner shows when the main window opens.
+const QPixmap &initialBannerPicture();
+
+} // namespace lumox

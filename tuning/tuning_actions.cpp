@@ -1,0 +1,207 @@
+#include "tuning_actions.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lumox {
+
+namespace {
+
+constexpr std::string_view kSavedTitle = "Saved!";
+constexpr std::string_view kNotSavedTitle = "Not Saved";
+constexpr std::string_view kResetTitle = "Reset";
+constexpr std::string_view kNotResetTitle = "Not Reset";
+constexpr std::string_view kNothingSaved = "Nothing was saved.";
+constexpr std::string_view kNothingReset = "Nothing was reset.";
+constexpr std::string_view kPartlyChanged =
+    "Some of the settings may have been changed all the same; press \"Reset To Default\" "
+    "or save again.";
+
+// The longest text a valid number can have: 1073741823 has ten digits.
+constexpr std::size_t kMaxDigits = 10;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string rangeSentence(const TuningField &field)
+{
+    return std::string(field.name) + " must be a whole number from " +
+           std::to_string(field.minimum) + " to " + std::to_string(field.maximum) + ".";
+}
+
+// A store's explanation, ready to follow a colon and end a sentence.
+std::string reasonOf(const RegistryResult &result)
+{
+    std::string reason = result.message.empty() ? "an unknown error occurred" : result.message;
+    while (!reason.empty() && reason.back() == '.') {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+std::string keyName(std::string_view keyPath)
+{
+    return std::string(hiveName(RegistryHive::LocalMachine)) + "\\" + std::string(keyPath);
+}
+
+// Undoes the open batch after a failure and finishes the message accordingly.
+ActionOutcome abandonBatch(RegistryStore &store, std::string_view title, std::string text,
+                           std::string_view nothingChanged)
+{
+    const RegistryResult undone = store.rollbackBatch();
+    text += ' ';
+    text += undone.ok() ? nothingChanged : kPartlyChanged;
+    return {false, std::string(title), std::move(text)};
+}
+
+} // namespace
+
+std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const TuningField &field)
+{
+    const std::string_view digits = trimBlanks(text);
+    if (digits.empty() || digits.size() > kMaxDigits) {
+        return std::nullopt;
+    }
+    std::uint64_t number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        number = number * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (number < field.minimum || number > field.maximum) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(number);
+}
+
+ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuText,
+                               std::string_view rwinText)
+{
+    const std::optional<std::uint32_t> mtu = parseTuningNumber(mtuText, kMaxMtuField);
+    const std::optional<std::uint32_t> rwin = parseTuningNumber(rwinText, kRwinField);
+    if (!mtu || !rwin) {
+        std::string text;
+        if (!mtu) {
+            text += rangeSentence(kMaxMtuField) + " ";
+        }
+        if (!rwin) {
+            text += rangeSentence(kRwinField) + " ";
+        }
+        text += kNothingSaved;
+        return {false, std::string(kNotSavedTitle), std::move(text)};
+    }
+    const std::string mtuValue = std::to_string(*mtu);
+    const std::string rwinValue = std::to_string(*rwin);
+
+    RegistryStore &store = RegEdit1.store();
+    if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
+        return {false, std::string(kNotSavedTitle),
+                "The settings could not be saved: " + reasonOf(begun) + ". " +
+                    std::string(kNothingSaved)};
+    }
+
+    auto writeFailed = [&](std::string_view setting, std::string_view keyPath,
+                           const RegistryResult &result) {
+        return abandonBatch(store, kNotSavedTitle,
+                            "The " + std::string(setting) + " setting could not be saved under " +
+                                keyName(keyPath) + ": " + reasonOf(result) + ".",
+                            kNothingSaved);
+    };
+
+    constexpr std::array<std::size_t, 5> adapterOrder = {1, 0, 2, 3, 4};
+    RegEdit1.setRoot(kLocalMachineRoot);
+    RegEdit1.setValueName(kMaxMtuValueName);
+    RegEdit1.setValue(mtuValue);
+    for (const std::size_t index : adapterOrder) {
+        const std::string_view keyPath = kAdapterKeys[index];
+        RegEdit1.setKeyPath("\\" + std::string(keyPath));
+        RegistryResult written = RegEdit1.PrepareKey();
+        if (written.ok()) {
+            written = RegEdit1.WriteValue(kStringValueType);
+        }
+        if (!written.ok()) {
+            return writeFailed("MaxMTU", keyPath, written);
+        }
+    }
+
+    RegEdit1.setRoot(kLocalMachineRoot);
+    RegEdit1.setValueName(kRcvWindowValueName);
+    RegEdit1.setValue(rwinValue);
+    RegEdit1.setKeyPath("\\" + std::string(kTcpKey));
+    if (RegistryResult written = RegEdit1.WriteValue(kStringValueType); !written.ok()) {
+        return writeFailed("RWIN (DefaultRcvWindow)", kTcpKey, written);
+    }
+
+    if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
+        return {false, std::string(kNotSavedTitle),
+                "The settings could not be saved: " + reasonOf(committed) + ". " +
+                    std::string(store.batchesAreAtomic() ? kNothingSaved : kPartlyChanged)};
+    }
+
+    return {true, std::string(kSavedTitle),
+            "MaxMTU setting: " + mtuValue + " & RWIN setting: " + rwinValue +
+                " saved! NOTE: Changes will only take affect after you have restarted your "
+                "computer. Also note that this program does not have to be running in order "
+                "for the new settings to be active."};
+}
+
+ActionOutcome resetTuningValues(RegistryStore &store)
+{
+    if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
+        return {false, std::string(kNotResetTitle),
+                "The settings could not be reset: " + reasonOf(begun) + ". " +
+                    std::string(kNothingReset)};
+    }
+
+    struct Deletion
+    {
+        std::string_view setting;
+        std::string_view keyPath;
+        std::string_view valueName;
+    };
+    const std::array<Deletion, 6> deletions = {{
+        {"MaxMTU", kAdapterKeys[0], kMaxMtuValueName},
+        {"MaxMTU", kAdapterKeys[1], kMaxMtuValueName},
+        {"MaxMTU", kAdapterKeys[2], kMaxMtuValueName},
+        {"MaxMTU", kAdapterKeys[3], kMaxMtuValueName},
+        {"MaxMTU", kAdapterKeys[4], kMaxMtuValueName},
+        {"RWIN (DefaultRcvWindow)", kTcpKey, kRcvWindowValueName},
+    }};
+    for (const Deletion &deletion : deletions) {
+        RegistryResult outcome;
+        if (modRegEdit::DeleteRegValue(store, deletion.keyPath, deletion.valueName, &outcome) ||
+            outcome.status == RegistryStatus::NotFound) {
+            continue;
+        }
+        return abandonBatch(store, kNotResetTitle,
+                            "The " + std::string(deletion.setting) +
+                                " setting could not be removed from " +
+                                keyName(deletion.keyPath) + ": " + reasonOf(outcome) + ".",
+                            kNothingReset);
+    }
+
+    if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
+        return {false, std::string(kNotResetTitle),
+                "The settings could not be reset: " + reasonOf(committed) + ". " +
+                    std::string(store.batchesAreAtomic() ? kNothingReset : kPartlyChanged)};
+    }
+    return {true, std::string(kResetTitle), "Settings reset!"};
+}
+
+} // namespace lumox
