@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionTab>
@@ -144,6 +145,21 @@ TabControl::TabControl(QWidget *parent) : QWidget(parent), m_strip(new TabStrip(
     connect(m_strip, &QTabBar::currentChanged, this, [this](int index) {
         showPage(index);
         emit currentChanged(index);
+    });
+    // Pages can be switched from anywhere in the window with the usual keys.
+    addPageShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    addPageShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    addPageShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    addPageShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void TabControl::addPageShortcut(const QKeySequence &keys, int step)
+{
+    auto *shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, step] {
+        if (count() > 0)
+            setCurrentIndex((currentIndex() + step + count()) % count());
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QList>
 #include <QPixmap>
 #include <QTabBar>
@@ -94,7 +95,8 @@ protected:
 // tab. Each page covers the whole control, tab strip included, so that
 // controls on a page are placed relative to the control's top-left corner.
 // Only the selected page is visible; the others keep their controls and state
-// but are out of view and take no keyboard focus.
+// but are out of view and take no keyboard focus. Ctrl+Tab and Ctrl+PgDown turn
+// to the next page, Ctrl+Shift+Tab and Ctrl+PgUp to the previous one.
 class TabControl : public QWidget
 {
     Q_OBJECT
@@ -120,6 +122,7 @@ protected:
 
 private:
     void showPage(int index);
+    void addPageShortcut(const QKeySequence &keys, int step);
 
     TabStrip *m_strip;
     QList<QWidget *> m_pages;

@@ -30,6 +30,17 @@ inline const QString mtuToolTip =
 inline const QString rwinToolTip = QStringLiteral(
     "You don't have to enter anything here unless you really know what you're doing.");
 
+// Descriptions that assistive technologies read out for the boxes and buttons.
+inline const QString mtuDescription = QStringLiteral(
+    "The MTU your Internet provider uses, in bytes; the RWIN proposal follows as you type.");
+inline const QString rwinDescription = QStringLiteral(
+    "The TCP receive window in bytes; proposed from the MTU, and yours to change.");
+inline const QString saveDescription = QStringLiteral(
+    "Stores MaxMTU and RWIN; they take effect after the computer restarts.");
+inline const QString resetDescription =
+    QStringLiteral("Deletes the stored MaxMTU and RWIN, so the system defaults apply again.");
+inline const QString quitDescription = QStringLiteral("Ends Lumox 2000.");
+
 inline const QString mtuHelp = QStringLiteral(
     "The Maximum Transmission Unit setting. By default the Win95 32-bit winsock sets the MTU to "
     "1500 which for many people is way too big. The best size for this should match your "

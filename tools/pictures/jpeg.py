@@ -235,8 +235,3 @@ def _put_value(bits, codes, high, value):
 def _segment(marker, payload):
     assert len(payload) + 2 <= 0xFFFF
     return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
-
-
-def comment_segments_size(payload_sizes):
-    """Bytes taken by COM segments with the given payload sizes."""
-    return sum(4 + n for n in payload_sizes)

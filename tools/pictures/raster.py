@@ -18,7 +18,7 @@ class Raster:
         self.scale = scale
         self.dw = width * scale
         self.dh = height * scale
-        values = fill if channels > 1 else (fill,)
+        values = fill if isinstance(fill, tuple) else (fill,)
         self.planes = [bytearray([v]) * (self.dw * self.dh) for v in values]
 
     # ----------------------------------------------------------------- painting
@@ -59,13 +59,6 @@ class Raster:
             return
         for plane, v in zip(self.planes, value):
             plane[i] = int(plane[i] + (v - plane[i]) * alpha + 0.5)
-
-    def get(self, x, y):
-        """Value of the device pixel (x, y)."""
-        i = y * self.dw + x
-        if self.channels == 1:
-            return self.planes[0][i]
-        return tuple(p[i] for p in self.planes)
 
     def set(self, x, y, value):
         """Sets one device pixel."""
@@ -120,7 +113,7 @@ class Raster:
     def downsample(self):
         """Returns a scale-1 raster whose pixels average the device pixels of each picture pixel."""
         s = self.scale
-        out = Raster(self.width, self.height, self.channels)
+        out = Raster(self.width, self.height, self.channels, fill=(0,) * self.channels)
         area = s * s
         for plane_in, plane_out in zip(self.planes, out.planes):
             for y in range(self.height):
@@ -228,8 +221,3 @@ def mix(c0, c1, t):
     """Linear blend of two RGB colours, t from 0 (c0) to 1 (c1)."""
     t = min(max(t, 0.0), 1.0)
     return tuple(int(a + (b - a) * t + 0.5) for a, b in zip(c0, c1))
-
-
-def hex_colour(text):
-    text = text.lstrip("#")
-    return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Resource paths of the pictures compiled in by the lumox_resources library, and the facts
+// about them that code showing them needs. The pictures themselves come from
+// tools/make_pictures.py.
+namespace lumox::pictures {
+
+// The start-up picture of the splash window (288 x 264 pixels).
+inline const QString startup = QStringLiteral(":/startup.jpg");
+
+// The picture every banner slot shows before the first banner change; byte for byte the
+// same file as sponsor banner 8.
+inline const QString initialBanner = QStringLiteral(":/banners/initial.gif");
+
+// The hand pointer shown over the banners (a 32 x 32 Windows cursor file). Qt's image reader
+// does not report a cursor's hot spot, so it is given here: the fingertip, counted in pixels
+// from the top-left corner.
+inline const QString handCursor = QStringLiteral(":/hand.cur");
+inline constexpr int handHotSpotX = 12;
+inline constexpr int handHotSpotY = 1;
+
+// The program icon: one ICO file holding a 32 x 32 and a 16 x 16 image.
+inline const QString icon = QStringLiteral(":/lumox.ico");
+
+// The number of sponsor banners; they are numbered from 1.
+inline constexpr int sponsorCount = 11;
+
+// Returns the resource path of sponsor banner `number` (":/banners/sponsor01.gif" for 1).
+// `number` must lie between 1 and sponsorCount.
+QString sponsorBanner(int number);
+
+} // namespace lumox::pictures

@@ -1,0 +1,1 @@
+"""Drawing and file-format code behind tools/make_pictures.py."""
