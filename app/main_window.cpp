@@ -4,6 +4,8 @@
 #include "classic_look.h"
 #include "controls.h"
 #include "identity.h"
+#include "message_box.h"
+#include "sponsor_banners.h"
 #include "texts.h"
 #include "twips.h"
 
@@ -56,7 +58,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
 }
 
 QLineEdit *makeTextBox(QWidget *parent, const char *name, const QRect &geometry,
-                       const QString &toolTip, const QString &accessibleName)
+                       const QString &toolTip, const QString &accessibleName,
+                       const QString &description)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
@@ -64,15 +67,18 @@ QLineEdit *makeTextBox(QWidget *parent, const char *name, const QRect &geometry,
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setToolTip(toolTip);
     box->setAccessibleName(accessibleName);
+    box->setAccessibleDescription(description);
     return box;
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QRect &geometry)
+                        const QRect &geometry, const QString &description)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
+    button->setAccessibleName(text);
+    button->setAccessibleDescription(description);
     // Enter and Esc press no button.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -117,7 +123,10 @@ frmMain *frmMain::instance()
     return s_instance.data();
 }
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+frmMain::frmMain(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      // The default locale is the user's own unless the application changes it.
+      m_calculator(QLocale())
 {
     s_instance = this;
     setObjectName(QStringLiteral("frmMain"));
@@ -190,10 +199,11 @@ void frmMain::buildMtuPage(QWidget *page)
     Label12 = makeLabel(page, "Label12", texts::mtuFieldLabel, twipsRect(240, 3000, 1335, 255),
                         LabelStyle::Plain);
     txtMTU = makeTextBox(page, "txtMTU", twipsRect(1560, 3000, 975, 285), texts::mtuToolTip,
-                         QStringLiteral("MaxMTU setting"));
-    cmdSaveMTU = makeButton(page, "cmdSaveMTU", texts::saveButton, twipsRect(3480, 2760, 1815, 495));
-    cmdResetMTU =
-        makeButton(page, "cmdResetMTU", texts::resetButton, twipsRect(3480, 3240, 1815, 495));
+                         QStringLiteral("MaxMTU setting"), texts::mtuDescription);
+    cmdSaveMTU = makeButton(page, "cmdSaveMTU", texts::saveButton, twipsRect(3480, 2760, 1815, 495),
+                            texts::saveDescription);
+    cmdResetMTU = makeButton(page, "cmdResetMTU", texts::resetButton,
+                             twipsRect(3480, 3240, 1815, 495), texts::resetDescription);
     Label11 = makeLabel(page, "Label11", texts::donationNotice, twipsRect(345, 3720, 2655, 255),
                         LabelStyle::Donation);
     Label10 = makeLabel(page, "Label10", texts::donationAddress, twipsRect(345, 3960, 1815, 1335),
@@ -215,12 +225,14 @@ void frmMain::buildRwinPage(QWidget *page)
     Label16 = makeLabel(page, "Label16", texts::rwinFieldLabel, twipsRect(240, 3000, 1335, 255),
                         LabelStyle::Plain);
     txtRWIN = makeTextBox(page, "txtRWIN", twipsRect(1320, 3000, 975, 285), texts::rwinToolTip,
-                          QStringLiteral("RWIN setting"));
+                          QStringLiteral("RWIN setting"), texts::rwinDescription);
     lblCalc = makeLabel(page, "lblCalc", QString(), twipsRect(2400, 3000, 975, 615),
                         LabelStyle::Plain);
     lblCalc->setAccessibleName(QStringLiteral("RWIN formula"));
-    cmdSave = makeButton(page, "cmdSave", texts::saveButton, twipsRect(3480, 2760, 1815, 495));
-    cmdReset = makeButton(page, "cmdReset", texts::resetButton, twipsRect(3480, 3240, 1815, 495));
+    cmdSave = makeButton(page, "cmdSave", texts::saveButton, twipsRect(3480, 2760, 1815, 495),
+                         texts::saveDescription);
+    cmdReset = makeButton(page, "cmdReset", texts::resetButton, twipsRect(3480, 3240, 1815, 495),
+                          texts::resetDescription);
     Label13 = makeLabel(page, "Label13", texts::donationNotice, twipsRect(345, 3720, 2655, 255),
                         LabelStyle::Donation);
     Label4 = makeLabel(page, "Label4", texts::donationAddress, twipsRect(345, 3960, 1815, 1335),
@@ -240,7 +252,8 @@ void frmMain::buildExitPage(QWidget *page)
                         LabelStyle::Donation);
     Picture5 = makeBannerFrame(page, "Picture5", 3240, 2160);
     imgAds4 = addBanner(Picture5, "imgAds4");
-    cmdExit = makeButton(page, "cmdExit", texts::quitButton, twipsRect(2040, 3960, 1215, 495));
+    cmdExit = makeButton(page, "cmdExit", texts::quitButton, twipsRect(2040, 3960, 1215, 495),
+                         texts::quitDescription);
 }
 
 BannerSlot *frmMain::addBanner(PictureBox *frame, const char *name)
@@ -272,6 +285,7 @@ void frmMain::wireEvents()
     connect(imgAds, &BannerSlot::clicked, this, &frmMain::imgAds_Click);
     connect(imgAds2, &BannerSlot::clicked, this, &frmMain::imgAds2_Click);
     connect(imgAds3, &BannerSlot::clicked, this, &frmMain::imgAds3_Click);
+    connect(imgAds4, &BannerSlot::clicked, this, &frmMain::imgAds_Click);
     connect(tmrAds, &QTimer::timeout, this, &frmMain::tmrAds_Timer);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
@@ -329,6 +343,9 @@ void frmMain::cmdReset_Click()
 
 void frmMain::imgAds_Click()
 {
+    if (!SponsorLauncher::open(sponsorAddress))
+        MessageBoxes::exclamation(this, identity::programTitle,
+                                  sponsorPageUnavailableText(sponsorAddress));
 }
 
 void frmMain::imgAds2_Click()
@@ -343,6 +360,15 @@ void frmMain::imgAds3_Click()
 
 void frmMain::tmrAds_Timer()
 {
+    m_sponsorRandom.reseedFromClock();
+    m_sponsorNumber = sponsorNumberForDraw(m_sponsorRandom.next());
+    if (!m_sponsors)
+        m_sponsors = std::make_unique<frmSponsors>();
+    // The banners share the store's own picture; the exit page's banner
+    // rotates with the other three.
+    const QPixmap &picture = m_sponsors->picture(m_sponsorNumber);
+    for (BannerSlot *banner : {imgAds, imgAds2, imgAds3, imgAds4})
+        banner->setPixmap(picture);
 }
 
 void frmMain::cmdExit_Click()

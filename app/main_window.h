@@ -1,11 +1,13 @@
 #pragma once
 
 #include "rwin_calculator.h"
+#include "sponsor_banners.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -54,6 +56,11 @@ public:
     void tmrAds_Timer();
     void cmdExit_Click();
 
+    // The sponsor number drawn at the last banner change, 0 before the first.
+    std::int16_t sponsorNumber() const { return m_sponsorNumber; }
+    // The sponsor picture store, null until the first banner change creates it.
+    const frmSponsors *sponsorStore() const { return m_sponsors.get(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -71,6 +78,11 @@ private:
     RwinCalculator m_calculator;
     // The sponsor number drawn at the last banner change.
     std::int16_t m_sponsorNumber = 0;
+    // Reseeded from the clock at every banner change.
+    ClockSeededRandom m_sponsorRandom;
+    // The hidden picture store, created by the first banner change and kept
+    // for as long as the window lives, that is until the program ends.
+    std::unique_ptr<frmSponsors> m_sponsors;
 
     EtchedFrame *Frame1 = nullptr;
     TabControl *SSTab1 = nullptr;
