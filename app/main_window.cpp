@@ -7,6 +7,7 @@
 #include "message_box.h"
 #include "sponsor_banners.h"
 #include "texts.h"
+#include "tuning_actions.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -17,6 +18,7 @@
 #include <QTimer>
 
 #include <limits>
+#include <utility>
 
 namespace lumox {
 
@@ -123,10 +125,16 @@ frmMain *frmMain::instance()
     return s_instance.data();
 }
 
-frmMain::frmMain(QWidget *parent)
+frmMain::frmMain(QWidget *parent) : frmMain(makeDefaultRegistryStore(), parent)
+{
+}
+
+frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       // The default locale is the user's own unless the application changes it.
-      m_calculator(QLocale())
+      m_calculator(QLocale()),
+      m_store(std::move(store)),
+      RegEdit1(std::make_unique<RegistryWriter>(*m_store))
 {
     s_instance = this;
     setObjectName(QStringLiteral("frmMain"));
@@ -325,6 +333,8 @@ void frmMain::txtRWIN_Change()
 
 void frmMain::cmdSaveMTU_Click()
 {
+    showOutcome(saveTuningValues(*RegEdit1, txtMTU->text().toStdString(),
+                                 txtRWIN->text().toStdString()));
 }
 
 void frmMain::cmdSave_Click()
@@ -334,6 +344,13 @@ void frmMain::cmdSave_Click()
 
 void frmMain::cmdResetMTU_Click()
 {
+    showOutcome(resetTuningValues(*m_store));
+}
+
+void frmMain::showOutcome(const ActionOutcome &outcome)
+{
+    MessageBoxes::exclamation(this, QString::fromStdString(outcome.title),
+                              QString::fromStdString(outcome.text));
 }
 
 void frmMain::cmdReset_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registry_access.h"
 #include "rwin_calculator.h"
 #include "sponsor_banners.h"
 
@@ -16,6 +17,7 @@ class QTimer;
 
 namespace lumox {
 
+struct ActionOutcome;
 class BannerSlot;
 class EtchedFrame;
 class PictureBox;
@@ -39,7 +41,11 @@ public:
     // The main window if it exists, otherwise null.
     static frmMain *instance();
 
+    // Creates the window over the platform's registry store, which is opened
+    // only when the user first saves or resets.
     explicit frmMain(QWidget *parent = nullptr);
+    // Creates the window over the given store.
+    explicit frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Event handlers, one per handled control event. Public so that the
@@ -74,8 +80,12 @@ private:
     void wireEvents();
     void setFocusOrder();
     BannerSlot *addBanner(PictureBox *frame, const char *name);
+    void showOutcome(const ActionOutcome &outcome);
 
     RwinCalculator m_calculator;
+    std::unique_ptr<RegistryStore> m_store;
+    // The registry writer: saving goes through it, resetting reaches the store directly.
+    std::unique_ptr<RegistryWriter> RegEdit1;
     // The sponsor number drawn at the last banner change.
     std::int16_t m_sponsorNumber = 0;
     // Reseeded from the clock at every banner change.

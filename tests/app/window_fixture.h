@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,10 @@ protected:
 
     void SetUp() override
     {
+        // The window's store lives in a scratch data folder, never the user's own.
+        ASSERT_TRUE(m_dataHome.isValid());
+        m_previousDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toLocal8Bit());
         lumox::MessageBoxes::setPresenter(
             [this](QWidget *, const QString &title, const QString &text) {
                 m_messages.push_back({title, text});
@@ -42,6 +47,16 @@ protected:
     {
         m_window.reset();
         lumox::MessageBoxes::setPresenter({});
+        if (m_previousDataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_previousDataHome);
+    }
+
+    // The file the window's store keeps its values in.
+    QString storeFile() const
+    {
+        return m_dataHome.path() + QStringLiteral("/lumox2000/registry.sqlite3");
     }
 
     template <typename T> T *control(const char *name) const
@@ -55,6 +70,8 @@ protected:
 
     void showPage(Page page) const { tabs()->setCurrentIndex(page); }
 
+    QTemporaryDir m_dataHome;
+    QByteArray m_previousDataHome;
     std::unique_ptr<lumox::frmMain> m_window;
     std::vector<Message> m_messages;
 };
