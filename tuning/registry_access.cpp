@@ -35,10 +35,9 @@ RegistryResult RegistryWriter::openTargetKey(std::unique_ptr<RegistryKey> &key)
 {
     key.reset();
     if (m_root != kLocalMachineRoot) {
-        return RegistryResult::failure("the registry root " + std::to_string(m_root) +
-                                       " is not supported; only " +
-                                       std::to_string(kLocalMachineRoot) +
-                                       " (HKEY_LOCAL_MACHINE) is");
+        return RegistryResult::failure(
+            "the registry root " + std::to_string(m_root) + " is not supported; only " +
+            std::to_string(kLocalMachineRoot) + " (HKEY_LOCAL_MACHINE) is");
     }
     std::string_view path = m_keyPath;
     if (!path.empty() && path.front() == '\\') {

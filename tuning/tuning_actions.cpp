@@ -1,9 +1,12 @@
 #include "tuning_actions.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace lumox {
 
@@ -191,8 +194,8 @@ ActionOutcome resetTuningValues(RegistryStore &store)
         }
         return abandonBatch(store, kNotResetTitle,
                             "The " + std::string(deletion.setting) +
-                                " setting could not be removed from " +
-                                keyName(deletion.keyPath) + ": " + reasonOf(outcome) + ".",
+                                " setting could not be removed from " + keyName(deletion.keyPath) +
+                                ": " + reasonOf(outcome) + ".",
                             kNothingReset);
     }
 

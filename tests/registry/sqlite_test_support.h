@@ -1,0 +1,72 @@
+#pragma once
+
+#include "registry_store_suite.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Helpers for the tests of the SQLite registry store: scratch folders and a direct
+// view of a store file that does not go through the code under test.
+namespace lumox::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in
+// it (whatever its permissions) when the object goes.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+
+    TemporaryFolder(const TemporaryFolder &) = delete;
+    TemporaryFolder &operator=(const TemporaryFolder &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The whole content of a file; nothing if it cannot be read.
+std::optional<std::string> fileBytes(const std::filesystem::path &file);
+
+// Writes bytes as the whole content of file.
+void writeFileBytes(const std::filesystem::path &file, std::string_view bytes);
+
+// A direct connection to a store file, laid out as the store's documentation says.
+// Reading opens an existing file only; planting creates the file and its tables
+// when they are missing, as another program following the documentation would.
+class RawStore
+{
+public:
+    explicit RawStore(std::filesystem::path file);
+    ~RawStore();
+
+    RawStore(const RawStore &) = delete;
+    RawStore &operator=(const RawStore &) = delete;
+
+    bool keyExists(std::string_view path);
+    std::optional<StoredValue> value(std::string_view path, std::string_view name);
+    void plant(std::string_view path, std::string_view name, std::string_view data);
+
+    // Runs one statement and returns the first column of its first row as text.
+    std::string scalar(std::string_view sql);
+
+    // Closes the connection; the next use opens it again.
+    void close();
+
+private:
+    bool open(bool create);
+
+    std::filesystem::path m_file;
+    sqlite3 *m_db = nullptr;
+};
+
+// The store's mark in PRAGMA user_version, spelled out as documented.
+inline constexpr std::int64_t kDocumentedSchemaVersion = 0x4C4D5801;
+
+} // namespace lumox::testing

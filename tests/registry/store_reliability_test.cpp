@@ -1,0 +1,462 @@
+#include "registry_access.h"
+#include "sqlite_registry_store.h"
+#include "sqlite_test_support.h"
+#include "tuning_actions.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace lumox::testing {
+namespace {
+
+const std::array<std::string, 5> adapterKeys = {
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
+};
+const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+
+// The user and group of the unprivileged account that tests run as when they must
+// be subject to file permissions.
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+// The receive window saved together with an MTU in these tests, so that a stored
+// set shows whether its two halves belong together.
+std::uint32_t pairedWindow(std::uint32_t mtu)
+{
+    return mtu * 7;
+}
+
+ActionOutcome saveInto(const std::filesystem::path &file, std::uint32_t mtu)
+{
+    SqliteRegistryStore store(file);
+    RegistryWriter RegEdit1(store);
+    return saveTuningValues(RegEdit1, std::to_string(mtu), std::to_string(pairedWindow(mtu)));
+}
+
+// The MTU of the one complete set the store holds; a test failure, and nothing,
+// when the values do not form one complete set.
+std::optional<std::uint32_t> completeSet(const std::filesystem::path &file)
+{
+    RawStore raw(file);
+    std::optional<std::string> mtu;
+    for (const std::string &key : adapterKeys) {
+        const std::optional<StoredValue> value = raw.value(key, "MaxMTU");
+        if (!value) {
+            ADD_FAILURE() << "MaxMTU is missing under " << key;
+            return std::nullopt;
+        }
+        if (mtu && *mtu != value->data) {
+            ADD_FAILURE() << "MaxMTU " << value->data << " under " << key << " differs from "
+                          << *mtu;
+            return std::nullopt;
+        }
+        mtu = value->data;
+    }
+    const std::optional<StoredValue> window = raw.value(tcpKey, "DefaultRcvWindow");
+    const std::uint32_t number = static_cast<std::uint32_t>(std::stoul(*mtu));
+    if (!window || window->data != std::to_string(pairedWindow(number))) {
+        ADD_FAILURE() << "DefaultRcvWindow " << (window ? window->data : "(missing)")
+                      << " does not belong to MaxMTU " << number;
+        return std::nullopt;
+    }
+    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "6");
+    return number;
+}
+
+std::set<std::string> folderEntries(const std::filesystem::path &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::string readAll(int descriptor)
+{
+    std::string content;
+    std::array<char, 4096> buffer{};
+    ssize_t got = 0;
+    while ((got = ::read(descriptor, buffer.data(), buffer.size())) > 0) {
+        content.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return content;
+}
+
+// Runs action in a child process and returns its outcome. When the tests run as
+// root, the child first becomes the unprivileged user nobody, so that file
+// permissions bind it; limit, when given, is the largest file the child may write.
+std::optional<ActionOutcome> runConstrained(const std::function<ActionOutcome()> &action,
+                                            std::optional<rlim_t> limit = std::nullopt)
+{
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNogroup) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(3);
+        }
+        if (limit) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit fileSize{*limit, *limit};
+            if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
+                ::_exit(4);
+            }
+        }
+        const ActionOutcome outcome = action();
+        std::string message;
+        message += outcome.succeeded ? '1' : '0';
+        message += outcome.title;
+        message += '\0';
+        message += outcome.text;
+        const bool sent = ::write(channel[1], message.data(), message.size()) ==
+                          static_cast<ssize_t>(message.size());
+        ::_exit(sent ? 0 : 5);
+    }
+    ::close(channel[1]);
+    const std::string message = readAll(channel[0]);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        ADD_FAILURE() << "the child process failed with status " << status;
+        return std::nullopt;
+    }
+    const std::size_t split = message.find('\0');
+    return ActionOutcome{message[0] == '1', message.substr(1, split - 1),
+                         message.substr(split + 1)};
+}
+
+// Hands a folder and everything in it to the unprivileged user when running as root.
+void giveToNobody(const std::filesystem::path &path)
+{
+    if (::geteuid() != 0) {
+        return;
+    }
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNogroup), 0);
+    if (std::filesystem::is_directory(path)) {
+        for (const auto &entry : std::filesystem::directory_iterator(path)) {
+            giveToNobody(entry.path());
+        }
+    }
+}
+
+// Reads one byte from the pipe, waiting at most ten seconds; nothing on timeout or
+// end of file.
+std::optional<char> readSignal(int descriptor)
+{
+    pollfd ready{descriptor, POLLIN, 0};
+    char signal = 0;
+    if (::poll(&ready, 1, 10000) != 1 || ::read(descriptor, &signal, 1) != 1) {
+        return std::nullopt;
+    }
+    return signal;
+}
+
+TEST(StoreReliability, KillingASaveAtAnyMomentLeavesOneCompleteSet)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "registry.sqlite3";
+    ASSERT_TRUE(saveInto(file, 68).succeeded);
+    std::uint32_t stored = 68;
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> anyMoment(0, 15000);
+    std::uniform_int_distribution<int> whileSaving(0, 4000);
+
+    // Round r saves the MTUs 69 + 300 r onwards, so each stored set tells its round.
+    constexpr std::uint32_t kPerRound = 300;
+    for (std::uint32_t round = 0; round < 200; ++round) {
+        const std::uint32_t firstMtu = 69 + round * kPerRound;
+        int signals[2];
+        ASSERT_EQ(::pipe(signals), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(signals[0]);
+            (void)::write(signals[1], "S", 1);
+            SqliteRegistryStore store(file);
+            RegistryWriter RegEdit1(store);
+            for (std::uint32_t i = 0; i < kPerRound; ++i) {
+                const std::uint32_t mtu = firstMtu + i;
+                const bool saved = saveTuningValues(RegEdit1, std::to_string(mtu),
+                                                    std::to_string(pairedWindow(mtu)))
+                                       .succeeded;
+                if (i == 0) {
+                    (void)::write(signals[1], saved ? "F" : "E", 1);
+                }
+            }
+            ::pause();
+        }
+        ::close(signals[1]);
+        // Even rounds kill at any moment from the start, the opening of the file
+        // included; odd rounds only after the first save has been confirmed.
+        const bool afterFirstSave = round % 2 == 1;
+        ASSERT_EQ(readSignal(signals[0]), 'S') << "round " << round;
+        if (afterFirstSave) {
+            ASSERT_EQ(readSignal(signals[0]), 'F') << "round " << round << ": a save failed";
+        }
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(afterFirstSave ? whileSaving(random) : anyMoment(random)));
+        ::kill(child, SIGKILL);
+        ::close(signals[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round;
+
+        SqliteRegistryStore reopened(file);
+        std::unique_ptr<RegistryKey> key;
+        const RegistryResult opened = reopened.openKey(RegistryHive::LocalMachine, tcpKey, key);
+        ASSERT_TRUE(opened.ok()) << "round " << round << ": " << opened.message;
+        key.reset();
+        const std::optional<std::uint32_t> mtu = completeSet(file);
+        ASSERT_TRUE(mtu) << "round " << round;
+        const bool isNew = *mtu >= firstMtu && *mtu < firstMtu + kPerRound;
+        if (afterFirstSave) {
+            EXPECT_TRUE(isNew) << "round " << round << ": the confirmed save " << firstMtu
+                               << " was lost; the store holds " << *mtu;
+        } else {
+            EXPECT_TRUE(isNew || *mtu == stored)
+                << "round " << round << ": the store holds " << *mtu << ", neither the old set "
+                << stored << " nor one of this round";
+        }
+        stored = *mtu;
+    }
+}
+
+TEST(StoreReliability, TwoProcessesSavingAtOnceTakeTurnsWithoutLosingASave)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "store" / "registry.sqlite3";
+    constexpr int kSaves = 500;
+    const std::array<std::uint32_t, 2> firstMtu = {1000, 3000};
+
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::array<pid_t, 2> children{};
+    for (std::size_t k = 0; k < children.size(); ++k) {
+        children[k] = ::fork();
+        ASSERT_GE(children[k], 0);
+        if (children[k] == 0) {
+            ::close(gate[1]);
+            char ignored = 0;
+            (void)::read(gate[0], &ignored, 1); // returns when the parent opens the gate
+            const std::filesystem::path log = folder.path() / ("child" + std::to_string(k));
+            FILE *errors = std::fopen(log.c_str(), "w");
+            SqliteRegistryStore store(file);
+            RegistryWriter RegEdit1(store);
+            int failures = 0;
+            for (int i = 0; i < kSaves; ++i) {
+                const std::uint32_t mtu = firstMtu[k] + static_cast<std::uint32_t>(i);
+                const ActionOutcome outcome = saveTuningValues(RegEdit1, std::to_string(mtu),
+                                                               std::to_string(pairedWindow(mtu)));
+                if (!outcome.succeeded) {
+                    ++failures;
+                    std::fprintf(errors, "save %d: %s\n", i, outcome.text.c_str());
+                }
+            }
+            std::fclose(errors);
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+
+    for (std::size_t k = 0; k < children.size(); ++k) {
+        int status = 0;
+        ::waitpid(children[k], &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "process " << k << " lost saves:\n"
+            << fileBytes(folder.path() / ("child" + std::to_string(k))).value_or("");
+    }
+    const std::optional<std::uint32_t> mtu = completeSet(file);
+    ASSERT_TRUE(mtu);
+    EXPECT_TRUE(*mtu == firstMtu[0] + kSaves - 1 || *mtu == firstMtu[1] + kSaves - 1)
+        << "the store holds " << *mtu << ", which is not the last save of either process";
+}
+
+class RefusedStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::chmod(m_folder.path().c_str(), 0755), 0);
+        std::filesystem::create_directory(storeFolder());
+    }
+
+    std::filesystem::path storeFolder() const { return m_folder.path() / "lumox2000"; }
+    std::filesystem::path file() const { return storeFolder() / "registry.sqlite3"; }
+
+    // Saves and resets while constrained, expecting both to fail with a message
+    // that has its say and leaves the file exactly as it was.
+    void expectRefusedAndUntouched(std::string_view why, std::optional<rlim_t> limit = {})
+    {
+        giveToNobody(storeFolder());
+        const std::optional<std::string> before = fileBytes(file());
+        ASSERT_TRUE(before);
+        const std::set<std::string> entries = folderEntries(storeFolder());
+
+        const std::optional<ActionOutcome> saved =
+            runConstrained([this] { return saveInto(file(), 576); }, limit);
+        ASSERT_TRUE(saved);
+        EXPECT_FALSE(saved->succeeded) << why;
+        EXPECT_EQ(saved->title, "Not Saved") << why;
+        EXPECT_NE(saved->text.find("could not be saved"), std::string::npos) << saved->text;
+        EXPECT_NE(saved->text.find("Nothing was saved."), std::string::npos) << saved->text;
+        EXPECT_NE(saved->text.find(file().string()), std::string::npos)
+            << "the message does not say which file: " << saved->text;
+
+        const std::optional<ActionOutcome> reset = runConstrained(
+            [this] {
+                SqliteRegistryStore store(file());
+                return resetTuningValues(store);
+            },
+            limit);
+        ASSERT_TRUE(reset);
+        EXPECT_FALSE(reset->succeeded) << why;
+        EXPECT_EQ(reset->title, "Not Reset") << why;
+        EXPECT_NE(reset->text.find("Nothing was reset."), std::string::npos) << reset->text;
+
+        EXPECT_EQ(fileBytes(file()), before) << why << ": the store file was changed";
+        std::set<std::string> after = folderEntries(storeFolder());
+        if (limit) {
+            // Write-ahead log companions that could not be cleaned up on a full disk
+            // hold no committed change.
+            after.erase(file().filename().string() + "-wal");
+            after.erase(file().filename().string() + "-shm");
+        }
+        EXPECT_EQ(after, entries) << why;
+        m_saveText = saved->text;
+    }
+
+    TemporaryFolder m_folder;
+    std::string m_saveText;
+};
+
+TEST_F(RefusedStoreTest, AReadOnlyStoreFolder)
+{
+    ASSERT_TRUE(saveInto(file(), 1500).succeeded);
+    giveToNobody(storeFolder());
+    ASSERT_EQ(::chmod(storeFolder().c_str(), 0555), 0);
+    expectRefusedAndUntouched("read-only folder");
+    ASSERT_EQ(::chmod(storeFolder().c_str(), 0755), 0);
+    EXPECT_EQ(completeSet(file()), 1500u);
+}
+
+TEST_F(RefusedStoreTest, AReadOnlyStoreFile)
+{
+    ASSERT_TRUE(saveInto(file(), 1500).succeeded);
+    giveToNobody(storeFolder());
+    ASSERT_EQ(::chmod(file().c_str(), 0444), 0);
+    const std::optional<std::string> before = fileBytes(file());
+    const std::optional<ActionOutcome> saved =
+        runConstrained([this] { return saveInto(file(), 576); });
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->succeeded);
+    EXPECT_NE(saved->text.find("is read-only"), std::string::npos) << saved->text;
+    EXPECT_NE(saved->text.find("Nothing was saved."), std::string::npos) << saved->text;
+    EXPECT_EQ(fileBytes(file()), before);
+    ASSERT_EQ(::chmod(file().c_str(), 0644), 0);
+    EXPECT_EQ(completeSet(file()), 1500u);
+}
+
+TEST_F(RefusedStoreTest, AFolderThatCannotBeCreated)
+{
+    giveToNobody(storeFolder());
+    ASSERT_EQ(::chmod(storeFolder().c_str(), 0555), 0);
+    const std::filesystem::path nested = storeFolder() / "deeper" / "registry.sqlite3";
+    const std::optional<ActionOutcome> saved =
+        runConstrained([&] { return saveInto(nested, 576); });
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->succeeded);
+    EXPECT_NE(saved->text.find("could not be created"), std::string::npos) << saved->text;
+    EXPECT_FALSE(std::filesystem::exists(nested.parent_path()));
+}
+
+TEST_F(RefusedStoreTest, AFullDisk)
+{
+    ASSERT_TRUE(saveInto(file(), 1500).succeeded);
+    giveToNobody(storeFolder());
+    expectRefusedAndUntouched("full disk", std::filesystem::file_size(file()));
+    EXPECT_EQ(completeSet(file()), 1500u);
+}
+
+TEST_F(RefusedStoreTest, AFileThatIsNotADatabase)
+{
+    writeFileBytes(file(),
+                   std::string("These are my notes, not a registry store. Do not overwrite.\n") +
+                       std::string(8000, 'x'));
+    expectRefusedAndUntouched("text file");
+    EXPECT_NE(m_saveText.find("left untouched"), std::string::npos) << m_saveText;
+}
+
+TEST_F(RefusedStoreTest, ADamagedStore)
+{
+    ASSERT_TRUE(saveInto(file(), 1500).succeeded);
+    std::string bytes = *fileBytes(file());
+    ASSERT_GE(bytes.size(), 3u * 4096u);
+    for (std::size_t i = 2 * 4096 + 8; i < 3 * 4096; i += 3) {
+        bytes[i] = static_cast<char>(0xA5);
+    }
+    writeFileBytes(file(), bytes);
+    expectRefusedAndUntouched("damaged store");
+    EXPECT_NE(m_saveText.find("left untouched"), std::string::npos) << m_saveText;
+}
+
+TEST_F(RefusedStoreTest, AnotherProgramsDatabase)
+{
+    {
+        RawStore raw(file());
+        raw.plant("Unrelated", "Name", "Value");
+        raw.scalar("PRAGMA user_version = 0");
+        raw.scalar("CREATE TABLE contacts (name TEXT, phone TEXT)");
+    }
+    expectRefusedAndUntouched("foreign database");
+    EXPECT_NE(m_saveText.find("another program"), std::string::npos) << m_saveText;
+}
+
+TEST_F(RefusedStoreTest, AStoreOfAnotherVersion)
+{
+    {
+        RawStore raw(file());
+        raw.plant(tcpKey, "DefaultRcvWindow", "8192");
+        raw.scalar("PRAGMA user_version = 1280137218");
+    }
+    expectRefusedAndUntouched("other version");
+}
+
+} // namespace
+} // namespace lumox::testing
