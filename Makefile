@@ -3,13 +3,10 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: run test build configure bootstrap clean
+.PHONY: run test build configure bootstrap clean package
 
 run:
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	    echo "make run: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session or under xvfb-run." >&2; \
-	    exit 1; \
-	fi
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (neither DISPLAY nor WAYLAND_DISPLAY is set): run it in a desktop session, or as xvfb-run make run))
 	@$(MAKE) --no-print-directory build
 	@$(BUILD_DIR)/app/Lumox2k
 
@@ -24,6 +21,10 @@ configure: bootstrap
 
 bootstrap:
 	@tools/bootstrap
+
+# The Debian package, lumox2000_<version>_<arch>.deb, lands in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf build
