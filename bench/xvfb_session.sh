@@ -1,0 +1,93 @@
+# shellcheck shell=bash
+# Shared by the benchmark scripts that need an X server; source it, do not run it.
+#
+#   xvfb_start        starts a private Xvfb on a display number the server picks
+#                     itself (so it never takes one that is in use), exports
+#                     DISPLAY, and points XDG_RUNTIME_DIR and the per-user data
+#                     and settings folders at a scratch folder, so that the
+#                     programs under test touch nothing of the user's
+#   xvfb_stop         stops that server and removes the scratch folder; the
+#                     scripts call it from their EXIT trap
+#   wait_for_hand_over PID SECONDS
+#                     waits until the first window the process showed (the
+#                     splash window) is gone and another one is visible, and
+#                     prints the time of day then in seconds; fails when that
+#                     has not happened within SECONDS or the process ended
+#   proc_cpu_ticks PID   user plus system time of a process, in clock ticks
+#   proc_rss_kb PID      resident set (VmRSS) of a process, in kilobytes
+#   proc_status_kb PID FIELD   any kilobyte field of /proc/PID/status
+
+XVFB_PID=
+BENCH_SCRATCH=
+
+xvfb_start() {
+    BENCH_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/lumox-bench-XXXXXX")
+    chmod 700 "$BENCH_SCRATCH"
+    export XDG_RUNTIME_DIR="$BENCH_SCRATCH/runtime"
+    export XDG_DATA_HOME="$BENCH_SCRATCH/data"
+    export XDG_CONFIG_HOME="$BENCH_SCRATCH/config"
+    export XDG_CACHE_HOME="$BENCH_SCRATCH/cache"
+    mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+    local fifo="$BENCH_SCRATCH/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$BENCH_SCRATCH/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local number
+    if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then
+        echo "xvfb_start: Xvfb did not start; its log:" >&2
+        cat "$BENCH_SCRATCH/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
+
+xvfb_stop() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
+    if [ -n "$BENCH_SCRATCH" ]; then
+        rm -rf "$BENCH_SCRATCH"
+        BENCH_SCRATCH=
+    fi
+}
+
+wait_for_hand_over() {
+    local pid=$1 limit=$2 first='' windows deadline
+    deadline=$(awk -v s="$(date +%s.%N)" -v l="$limit" 'BEGIN { printf "%.3f\n", s + l }')
+    while kill -0 "$pid" 2>/dev/null; do
+        windows=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true)
+        if [ -z "$first" ] && [ -n "$windows" ]; then
+            first=$(head -n 1 <<<"$windows")
+        fi
+        if [ -n "$first" ] && [ -n "$windows" ] && ! grep -qx "$first" <<<"$windows"; then
+            date +%s.%N
+            return 0
+        fi
+        if awk -v n="$(date +%s.%N)" -v d="$deadline" 'BEGIN { exit !(n > d) }'; then
+            return 1
+        fi
+        sleep 0.02
+    done
+    return 1
+}
+
+proc_cpu_ticks() {
+    # Fields 14 and 15 of /proc/PID/stat; the command name (field 2) may hold
+    # spaces, so count from the closing parenthesis.
+    local stat
+    stat=$(cat "/proc/$1/stat") || return 1
+    stat=${stat##*) }
+    awk '{ print $12 + $13 }' <<<"$stat"
+}
+
+proc_rss_kb() {
+    proc_status_kb "$1" VmRSS
+}
+
+proc_status_kb() {
+    awk -v field="$2:" '$1 == field { print $2 }' "/proc/$1/status"
+}
