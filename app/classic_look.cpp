@@ -54,9 +54,9 @@ QFont headingFont()
 void applyClassicLook(QApplication &app)
 {
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Windows")))
-        app.setStyle(style);
-    app.setPalette(classicPalette());
-    app.setFont(dialogFont());
+        QApplication::setStyle(style);
+    QApplication::setPalette(classicPalette());
+    QApplication::setFont(dialogFont());
     QToolTip::setPalette(classicPalette());
     QToolTip::setFont(dialogFont());
 }

@@ -165,13 +165,13 @@ void TabControl::addPageShortcut(const QKeySequence &keys, int step)
 
 QWidget *TabControl::addPage(const QString &caption)
 {
-    auto *page = new QWidget(this);
-    page->setGeometry(rect());
-    m_pages.append(page);
+    auto *added = new QWidget(this);
+    added->setGeometry(rect());
+    m_pages.append(added);
     m_strip->addTab(caption);
     m_strip->raise();
     showPage(m_strip->currentIndex());
-    return page;
+    return added;
 }
 
 void TabControl::showPage(int index)
@@ -183,8 +183,8 @@ void TabControl::showPage(int index)
 void TabControl::resizeEvent(QResizeEvent *)
 {
     m_strip->setGeometry(0, 0, width(), TabStrip::stripHeight);
-    for (QWidget *page : std::as_const(m_pages))
-        page->setGeometry(rect());
+    for (QWidget *each : std::as_const(m_pages))
+        each->setGeometry(rect());
 }
 
 void TabControl::paintEvent(QPaintEvent *)

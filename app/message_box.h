@@ -20,7 +20,7 @@ public:
     static void exclamation(QWidget *parent, const QString &title, const QString &text);
 
     // Replaces the presenter; an empty function restores the real message box.
-    static void setPresenter(Presenter presenter);
+    static void setPresenter(Presenter replacement);
 };
 
 } // namespace lumox

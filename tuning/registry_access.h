@@ -53,11 +53,11 @@ class RegistryKey
 {
 public:
     virtual ~RegistryKey() = default;
+    RegistryKey(const RegistryKey &) = delete;
+    RegistryKey &operator=(const RegistryKey &) = delete;
 
 protected:
     RegistryKey() = default;
-    RegistryKey(const RegistryKey &) = delete;
-    RegistryKey &operator=(const RegistryKey &) = delete;
 };
 
 // A hierarchical store of named string values under keys, as the Windows registry

@@ -22,7 +22,7 @@ QString RwinCalculator::writeNumber(double value) const
 {
     // Negative zero would otherwise come out as "-0".
     if (value == 0.0)
-        value = 0.0;
+        value = std::fabs(value);
     return m_locale.toString(value, 'g', 15);
 }
 
