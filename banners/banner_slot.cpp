@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 
 namespace lumox {
@@ -13,6 +14,14 @@ BannerSlot::BannerSlot(QWidget *parent) : QLabel(parent)
     setScaledContents(false);
     setCursor(handCursor());
     setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void BannerSlot::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.drawPixmap(0, 0, pixmap());
 }
 
 void BannerSlot::mousePressEvent(QMouseEvent *event)

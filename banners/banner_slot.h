@@ -6,8 +6,9 @@
 
 namespace lumox {
 
-// One banner slot: an image shown at its own size (never stretched) under the
-// pointing-hand pointer. A left click inside the slot emits clicked().
+// One banner slot: an image shown at its own size (never stretched) from the
+// top-left corner, under the pointing-hand pointer. A left click inside the slot
+// emits clicked().
 class BannerSlot : public QLabel
 {
     Q_OBJECT
@@ -19,6 +20,10 @@ signals:
     void clicked();
 
 protected:
+    // Paints the whole slot itself (face colour under any transparent pixels,
+    // then the picture at its own size), so a banner change repaints the slot
+    // alone and not the page behind it.
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
