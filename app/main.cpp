@@ -43,7 +43,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(lumox::identity::version);
     QApplication::setOrganizationDomain(lumox::identity::organizationDomain);
     QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumox.ico")));
+    // The icon's two sizes as PNG: Qt reads those without loading an image plugin.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/lumox-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/lumox-32.png"), QSize(32, 32));
+    QApplication::setWindowIcon(icon);
     lumox::applyClassicLook(app);
 
     auto *splash = new lumox::frmStartup;
