@@ -110,9 +110,9 @@ QPointer<frmMain> frmMain::s_instance;
 frmMain &frmMain::showMainWindow()
 {
     if (!s_instance) {
-        auto *window = new frmMain;
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        centreOnScreen(window);
+        s_instance = new frmMain;
+        s_instance->setAttribute(Qt::WA_DeleteOnClose);
+        centreOnScreen(s_instance);
     }
     s_instance->show();
     s_instance->raise();
@@ -136,7 +136,6 @@ frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
       m_store(std::move(store)),
       RegEdit1(std::make_unique<RegistryWriter>(*m_store))
 {
-    s_instance = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(identity::programTitle);
     setFixedSize(twipsToPixels(5670), twipsToPixels(5595));

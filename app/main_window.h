@@ -38,7 +38,7 @@ public:
     // is never more than one. The window deletes itself when it is closed.
     static frmMain &showMainWindow();
 
-    // The main window if it exists, otherwise null.
+    // The main window that showMainWindow() made, if it still exists; otherwise null.
     static frmMain *instance();
 
     // Creates the window over the platform's registry store, which is opened

@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "main_window.h"
+#include "pictures.h"
 #include "twips.h"
 
 #include <QPixmap>
@@ -26,7 +27,7 @@ frmStartup::frmStartup(QWidget *parent)
     picStartup->setAccessibleName(QStringLiteral("Lumox 2000"));
     picStartup->setFocusPolicy(Qt::NoFocus);
     picStartup->setGeometry(twipsRect(130, 225, 4335, 3855));
-    picStartup->setPicture(QPixmap(QStringLiteral(":/startup.jpg")));
+    picStartup->setPicture(QPixmap(pictures::startup));
 
     tmrSplash = new QTimer(this);
     tmrSplash->setObjectName(QStringLiteral("tmrSplash"));

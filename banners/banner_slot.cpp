@@ -1,6 +1,9 @@
 #include "banner_slot.h"
 
+#include "pictures.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -56,16 +59,48 @@ QCursor loadCursorFile(const QString &path)
     return QCursor(image, word(10), word(12));
 }
 
+namespace {
+
+// Pictures loaded once and shared by every slot. They are released when the
+// application object goes, as Qt requires of pixmaps and cursors.
+QCursor *sharedCursor = nullptr;
+QPixmap *sharedInitialPicture = nullptr;
+
+void releaseSharedPictures()
+{
+    delete sharedCursor;
+    sharedCursor = nullptr;
+    delete sharedInitialPicture;
+    sharedInitialPicture = nullptr;
+}
+
+void registerRelease()
+{
+    static bool registered = false;
+    if (!registered) {
+        qAddPostRoutine(releaseSharedPictures);
+        registered = true;
+    }
+}
+
+} // namespace
+
 const QCursor &handCursor()
 {
-    static const QCursor cursor = loadCursorFile(QStringLiteral(":/hand.cur"));
-    return cursor;
+    if (!sharedCursor) {
+        registerRelease();
+        sharedCursor = new QCursor(loadCursorFile(pictures::handCursor));
+    }
+    return *sharedCursor;
 }
 
 const QPixmap &initialBannerPicture()
 {
-    static const QPixmap picture(QStringLiteral(":/banners/initial.gif"));
-    return picture;
+    if (!sharedInitialPicture) {
+        registerRelease();
+        sharedInitialPicture = new QPixmap(pictures::initialBanner);
+    }
+    return *sharedInitialPicture;
 }
 
 } // namespace lumox

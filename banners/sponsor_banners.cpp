@@ -1,5 +1,7 @@
 #include "sponsor_banners.h"
 
+#include "pictures.h"
+
 #include <QImage>
 #include <QImageReader>
 #include <QtGlobal>
@@ -28,11 +30,6 @@ std::array<int, sponsorPictureCount> &decodeCounts()
     return counts;
 }
 
-QString sponsorPicturePath(int number)
-{
-    return QStringLiteral(":/banners/sponsor%1.gif").arg(number, 2, 10, QLatin1Char('0'));
-}
-
 SponsorLauncher::Launch &currentLauncher()
 {
     static SponsorLauncher::Launch launcher;
@@ -49,7 +46,7 @@ frmSponsors::frmSponsors() : QWidget(nullptr, Qt::Window)
     for (int number = 1; number <= sponsorPictureCount; ++number) {
         // Decoded through an image reader rather than QPixmap(path), which would
         // hand out a copy from the global pixmap cache instead of decoding.
-        QImageReader reader(sponsorPicturePath(number));
+        QImageReader reader(pictures::sponsorBanner(number));
         m_pictures[number - 1] = QPixmap::fromImage(reader.read());
         ++decodeCounts()[number - 1];
     }

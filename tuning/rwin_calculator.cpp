@@ -6,7 +6,9 @@ namespace lumox {
 
 RwinCalculator::RwinCalculator(const QLocale &locale) : m_locale(locale)
 {
-    m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // A group separator makes a text no number: "1,500" would otherwise be read
+    // as 1500 here and then refused when saved.
+    m_locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
 }
 
 std::optional<double> RwinCalculator::readNumber(const QString &text) const
@@ -23,7 +25,11 @@ QString RwinCalculator::writeNumber(double value) const
     // Negative zero would otherwise come out as "-0".
     if (value == 0.0)
         value = std::fabs(value);
-    return m_locale.toString(value, 'g', 15);
+    // ASCII digits in every locale, since saving accepts nothing else; only the
+    // decimal separator is the locale's own.
+    QString text = QString::number(value, 'g', 15).toUpper();
+    text.replace(QLatin1Char('.'), m_locale.decimalPoint());
+    return text;
 }
 
 std::optional<QString> RwinCalculator::proposalText(const QString &mtuText) const

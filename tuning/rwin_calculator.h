@@ -20,13 +20,14 @@ public:
 
     // Reads a decimal number in the calculator's locale. Blanks around the
     // number are allowed. Returns nothing for anything that is not a finite
-    // number: an empty text, letters, a lone minus sign, an overflow such as
-    // "1e400", "nan" or "inf".
+    // number: an empty text, letters, a lone minus sign, a group separator
+    // ("1,500" in English), an overflow such as "1e400", "nan" or "inf".
     std::optional<double> readNumber(const QString &text) const;
 
     // Writes a number in the general decimal form: the shortest text with at
-    // most 15 significant digits, no group separators and no decimal
-    // separator for whole numbers (5840.0 is written "5840").
+    // most 15 significant digits, ASCII digits, the locale's decimal separator,
+    // no group separators and no decimal separator for whole numbers (5840.0 is
+    // written "5840"; 1e15 and beyond in exponent form, "1E+15").
     QString writeNumber(double value) const;
 
     // The proposal for an MTU given as a number; it is neither limited nor

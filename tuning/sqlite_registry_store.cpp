@@ -81,8 +81,9 @@ public:
 
     void bind(int index, std::string_view text)
     {
-        sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+        // An empty view may carry a null pointer, which SQLite would bind as NULL.
+        sqlite3_bind_text(m_statement, index, text.data() != nullptr ? text.data() : "",
+                          static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
     void bind(int index, int number) { sqlite3_bind_int(m_statement, index, number); }
 

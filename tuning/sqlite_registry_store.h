@@ -15,7 +15,7 @@ struct sqlite3;
 namespace lumox {
 
 // The registry store used where there is no Windows registry: an SQLite database
-// file, laid out as docs/registry-store.md describes (tables reg_keys and
+// file, laid out as the README describes (tables reg_keys and
 // reg_values, marked by PRAGMA user_version = kSchemaVersion).
 //
 // The file is opened on first use, not on construction. Operations that only look

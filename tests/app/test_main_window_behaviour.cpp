@@ -129,15 +129,24 @@ TEST_F(CalculatorInWindow, MegabytePasteIsKeptAndChangesNothing)
 
 TEST_F(CalculatorInWindow, ReadsNumbersInTheUsersLocale)
 {
-    const QLocale previous;
+    // The default locale is process-wide: put it back whatever happens here.
+    struct LocaleGuard {
+        QLocale previous;
+        ~LocaleGuard() { QLocale::setDefault(previous); }
+    } guard;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto german = std::make_unique<lumox::frmMain>();
     auto *box = german->findChild<QLineEdit *>("txtMTU");
+    auto *rwinBox = german->findChild<QLineEdit *>("txtRWIN");
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(rwinBox, nullptr);
     box->setText("1500,5");
-    EXPECT_EQ(german->findChild<QLineEdit *>("txtRWIN")->text(), "5842");
+    EXPECT_EQ(rwinBox->text(), "5842");
     box->setText("1500,25");
-    EXPECT_EQ(german->findChild<QLineEdit *>("txtRWIN")->text(), "5841");
-    QLocale::setDefault(previous);
+    EXPECT_EQ(rwinBox->text(), "5841");
+    // A German group separator is no number: the proposal stays as it was.
+    box->setText("1.500");
+    EXPECT_EQ(rwinBox->text(), "5841");
 }
 
 class KeyboardInWindow : public MainWindowTest

@@ -101,7 +101,7 @@ TEST_F(SaveAndResetInWindow, EachSaveButtonStoresBothValuesAndSaysSo)
     }
 }
 
-TEST_F(SaveAndResetInWindow, CustomRwinIsSavedAsTyped)
+TEST_F(SaveAndResetInWindow, CustomRwinIsSavedAsItsPlainNumber)
 {
     typeMtu("1500");
     typeRwin(" 8192 ");

@@ -45,7 +45,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ProposalCase{"en_US", "0.1", "-159.6"},
                       ProposalCase{"en_US", "250000000000040", "1E+15"},
                       ProposalCase{"de_DE", "1500,5", "5842"}, ProposalCase{"de_DE", "576", "2144"},
-                      ProposalCase{"fr_FR", "1500,5", "5842"}));
+                      ProposalCase{"fr_FR", "1500,5", "5842"},
+                      // Locales with digits of their own still get ASCII digits,
+                      // which is what saving accepts.
+                      ProposalCase{"ar_EG", "1500", "5840"},
+                      ProposalCase{"fa_IR", "576", "2144"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotNumbers, Proposal,
@@ -54,6 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ProposalCase{"en_US", "abc", std::nullopt},
                       ProposalCase{"en_US", "-", std::nullopt},
                       ProposalCase{"en_US", "15OO", std::nullopt},
+                      // A group separator would read as a number that saving refuses.
+                      ProposalCase{"en_US", "1,500", std::nullopt},
+                      ProposalCase{"de_DE", "1.500", std::nullopt},
                       ProposalCase{"en_US", "1e400", std::nullopt},
                       ProposalCase{"en_US", "nan", std::nullopt},
                       ProposalCase{"en_US", "inf", std::nullopt},
