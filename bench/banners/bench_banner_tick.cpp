@@ -2,10 +2,8 @@
 // the offscreen platform without painting, and the resident memory of the
 // process after 100,000 banner changes compared with after 10. Targets: under
 // 20 microseconds a change, and no growth beyond 64 KB.
-#include "classic_look.h"
 #include "main_window.h"
 
-#include <QApplication>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -100,15 +98,3 @@ void residentMemoryOverTicks(benchmark::State &state)
 BENCHMARK(residentMemoryOverTicks)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    lumox::applyClassicLook(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -14,14 +14,8 @@ namespace {
 
 using lumox::testing::RawStore;
 
-const char *const adapterKeys[] = {
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
-};
-const char *const tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+using lumox::testing::adapterKeys;
+using lumox::testing::tcpKey;
 
 const QString savedNote = QStringLiteral(
     " saved! NOTE: Changes will only take affect after you have restarted your computer. Also "
@@ -57,7 +51,7 @@ protected:
     void expectStored(const std::string &mtu, const std::string &rwin)
     {
         RawStore raw(store());
-        for (const char *key : adapterKeys) {
+        for (const std::string &key : adapterKeys) {
             const auto value = raw.value(key, "MaxMTU");
             ASSERT_TRUE(value.has_value()) << key;
             EXPECT_EQ(value->data, mtu) << key;
@@ -71,7 +65,7 @@ protected:
         if (!QFileInfo::exists(storeFile()))
             return;
         RawStore raw(store());
-        for (const char *key : adapterKeys)
+        for (const std::string &key : adapterKeys)
             EXPECT_FALSE(raw.value(key, "MaxMTU").has_value()) << key;
         EXPECT_FALSE(raw.value(tcpKey, "DefaultRcvWindow").has_value());
     }

@@ -17,16 +17,6 @@
 namespace lumox::testing {
 namespace {
 
-// The registry locations, spelled out here rather than taken from the program.
-const std::array<std::string, 5> adapterKeys = {
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
-};
-const std::string sixthAdapterKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0006";
-const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 const std::string savedNote =
     " saved! NOTE: Changes will only take affect after you have restarted your computer. Also "

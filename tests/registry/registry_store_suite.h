@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,19 @@
 // store the program has: each test program instantiates RegistryStoreSuite with
 // the backends of its platform.
 namespace lumox::testing {
+
+// The registry locations the program writes, spelled out here rather than taken
+// from the program, so that a wrong path in the program shows up.
+inline const std::array<std::string, 5> adapterKeys = {
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
+};
+inline const std::string sixthAdapterKey =
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0006";
+inline const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 // The registry type number of a string value.
 inline constexpr unsigned long kRegSzType = 1;

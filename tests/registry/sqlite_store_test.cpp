@@ -51,7 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Sqlite, RegistryStoreSuite,
                              "Sqlite", [] { return std::make_unique<SqliteBackend>(); }}),
                          backendName);
 
-const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 const std::string firstAdapterKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001";
 
 // Sets an environment variable for the life of the object, then puts it back.

@@ -31,14 +31,6 @@
 namespace lumox::testing {
 namespace {
 
-const std::array<std::string, 5> adapterKeys = {
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
-};
-const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 // The user and group of the unprivileged account that tests run as when they must
 // be subject to file permissions.

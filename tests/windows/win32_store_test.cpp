@@ -21,7 +21,6 @@ namespace lumox::testing {
 namespace {
 
 const std::string netTransKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
-const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 void deleteTree(const std::string &path)
 {
