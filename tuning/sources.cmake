@@ -1,6 +1,12 @@
 # Sources of the tuning library that compile without Qt (paths relative to this folder).
-# Both the Linux build and the Windows cross-build compile LUMOX_TUNING_PORTABLE_SOURCES
-# together with the registry store of their platform.
+# The Linux build and the Windows builds compile the same lists.
+
+# The RWIN proposal and the reading and writing of its numbers.
+set(LUMOX_TUNING_CALCULATOR_SOURCES
+    rwin_rules.h rwin_rules.cpp)
+
+# Registry access, saving and resetting; compiled together with the registry store of
+# the platform.
 set(LUMOX_TUNING_PORTABLE_SOURCES
     registry_access.h registry_access.cpp
     tuning_actions.h tuning_actions.cpp)

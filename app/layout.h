@@ -1,0 +1,99 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string_view>
+
+// The layout of the program's windows as one table of controls, drawn up in
+// twips as the form designer gives them. Both front ends build their windows
+// from it; nothing here depends on a toolkit.
+namespace lumox::layout {
+
+// Fifteen twips make one pixel at 96 dots per inch. Values in between are
+// rounded to the nearest pixel, halves away from zero.
+constexpr int twipsToPixels(int twips)
+{
+    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
+}
+
+// Left, top, width and height in twips, relative to the top-left corner of the
+// parent's inner area (for a control on a page: of the tab control, strip included).
+struct TwipsRect
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class Kind
+{
+    Frame,       // a frame without caption: an etched outline
+    TabControl,  // the tabbed-dialog control; its pages are numbered from 0
+    PictureBox,  // a container, with or without the sunken border (see Style)
+    BannerFrame, // a picture box of 1860 x 960 with the sunken border, holding one banner
+    BannerSlot,  // an image control showing one 120 x 60 banner
+    Label,
+    Line,        // a horizontal rule: from (left, top) to (left + width, top)
+    TextBox,     // one line, no length limit, sunken border, tooltip
+    Button,      // a push button that is neither default nor cancel
+    Registry,    // the invisible registry control
+};
+
+enum class Style
+{
+    None,      // nothing beyond the kind's own look
+    Centred,   // a label: default font and colours, centred (also help texts)
+    Heading,   // a label: Arial 9.75 pt bold, grey RGB(128, 128, 128), centred
+    Donation,  // a label: default font, blue RGB(0, 0, 255), left-aligned
+    Sunken,    // a picture box with the standard sunken border of 2 pixels
+    Rule,      // a line: one pixel, grey RGB(128, 128, 128)
+};
+
+// One control of a window. A control whose parent is empty sits on the window
+// itself; page is the tab page it belongs to (0 to 3), or -1 when it is on no
+// page. focusOrder is its place in the window's Tab order, counted from 0, or -1
+// when it takes no focus. Texts are UTF-8 (all of them are plain ASCII).
+struct Control
+{
+    std::string_view name;
+    Kind kind;
+    std::string_view parent;
+    int page;
+    TwipsRect rect;
+    std::string_view text;
+    Style style;
+    int focusOrder;
+    std::string_view toolTip;
+    // What assistive technologies call the control, and what they read out for it.
+    std::string_view accessibleName;
+    std::string_view accessibleDescription;
+};
+
+// The main window, frmMain: client area 5670 x 5595 twips (378 x 373 pixels).
+inline constexpr TwipsRect mainWindowClient = {0, 0, 5670, 5595};
+// The splash window, frmStartup: client area 4590 x 4155 twips (306 x 277 pixels).
+inline constexpr TwipsRect splashWindowClient = {0, 0, 4590, 4155};
+
+// The tab captions of SSTab1, left to right; page 0 is in front when the window opens.
+inline constexpr std::array<std::string_view, 4> tabCaptions = {
+    "Information", "MTU Settings", "RWIN Settings", "Exit Lumox 2000"};
+// The height of SSTab1's one row of tabs in pixels.
+inline constexpr int tabStripHeight = 20;
+
+// The splash timer's interval in milliseconds.
+inline constexpr int splashIntervalMs = 1250;
+
+// Every control of frmMain, outermost first: Frame1, SSTab1, then page by page
+// in the order of the form's tables, each container before what it holds.
+std::span<const Control> mainWindowControls();
+
+// Every control of frmStartup: Frame1 and picStartup.
+std::span<const Control> splashWindowControls();
+
+// The control of the given name in the main window's or the splash window's
+// table, or nullptr when there is none.
+const Control *findMainWindowControl(std::string_view name);
+const Control *findSplashWindowControl(std::string_view name);
+
+} // namespace lumox::layout

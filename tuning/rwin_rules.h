@@ -1,0 +1,92 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The receive-window proposal and the number texts it reads and writes, free of
+// any toolkit so that every front end follows the same rules.
+namespace lumox {
+
+// How the user's locale writes numbers. Every field is a byte string in the
+// encoding of the texts it is used on: UTF-8 for the Qt front end, the ANSI code
+// page for the Win32 one. The defaults are US English.
+struct NumberFormat
+{
+    std::string decimalSeparator = ".";
+    std::string groupSeparator = ",";
+    std::string minusSign = "-";
+    std::string plusSign = "+";
+    // The exponent marker the locale writes; "e" and "E" are always read too.
+    std::string exponential = "e";
+};
+
+// RWIN = (MTU - 40) * 4, four segments of the largest TCP payload that fits into
+// one packet of the given MTU, and the reading and writing of the two numbers.
+// Keeps no state beyond the number format: it only converts and compares texts.
+class RwinRules
+{
+public:
+    explicit RwinRules(NumberFormat format = {});
+
+    const NumberFormat &format() const { return m_format; }
+
+    // Reads a decimal number written in the rules' number format. Blanks around
+    // the number are allowed. Returns nothing for anything that is not a finite
+    // number: an empty text, letters, a lone minus sign, a group separator
+    // ("1,500" in English), an overflow such as "1e400", "nan" or "inf".
+    std::optional<double> readNumber(std::string_view text) const;
+
+    // Writes a number in the general decimal form: the shortest text with at most
+    // 15 significant digits, ASCII digits, the format's decimal separator, no group
+    // separators and no decimal separator for whole numbers (5840.0 is written
+    // "5840"; 1e15 and beyond in exponent form, "1E+15"). Negative zero is "0".
+    std::string writeNumber(double value) const;
+
+    // The proposal for an MTU given as a number; it is neither limited nor
+    // rounded, so fractional and negative results come out as computed.
+    static double proposal(double mtu) { return (mtu - 40.0) * 4.0; }
+
+    // The proposal for an MTU given as text, written as text. Returns nothing when
+    // the MTU is not a number or the proposal overflows.
+    std::optional<std::string> proposalText(std::string_view mtuText) const;
+
+    // Whether the RWIN text holds exactly the proposal for the MTU text. Returns
+    // nothing when either text is not a number.
+    std::optional<bool> isProposal(std::string_view mtuText, std::string_view rwinText) const;
+
+    // The formula caption, "(" + MTU text + " - 40) * 4", the MTU text inserted
+    // exactly as typed.
+    static std::string formulaCaption(std::string_view mtuText);
+
+private:
+    NumberFormat m_format;
+};
+
+// The three controls the calculator keeps in step, as each front end offers them.
+class CalculatorControls
+{
+public:
+    virtual ~CalculatorControls() = default;
+
+    virtual std::string mtuText() const = 0;
+    virtual std::string rwinText() const = 0;
+    // Sets the text of the RWIN box. The front end's change notification of the
+    // box must run rwinChanged() before this returns.
+    virtual void setRwinText(const std::string &text) = 0;
+    virtual void setFormulaCaption(const std::string &caption) = 0;
+    virtual void setFormulaVisible(bool visible) = 0;
+};
+
+// txtMTU_Change: puts the proposal into the RWIN box and the formula into its
+// caption. An MTU that is no number, or whose proposal overflows, changes
+// nothing. When the box already holds the proposal its text is left alone (no
+// change notification follows) and the label is brought in line directly.
+void mtuChanged(const RwinRules &rules, CalculatorControls &controls);
+
+// txtRWIN_Change: shows the formula while the RWIN box holds exactly the
+// proposal and hides it otherwise; while either text is no number, the label
+// stays as it is.
+void rwinChanged(const RwinRules &rules, CalculatorControls &controls);
+
+} // namespace lumox
