@@ -1,0 +1,181 @@
+#include "banner_slot.h"
+
+#include "ole_picture.h"
+#include "resource.h"
+
+#include <windowsx.h>
+
+namespace lumox::win32 {
+
+namespace {
+
+// The slot keeps its picture in its window's extra bytes.
+constexpr int pictureOffset = 0;
+
+// The slot class, registered once per process; the atom tells slots from other windows.
+ATOM &slotClassAtom()
+{
+    static ATOM atom = 0;
+    return atom;
+}
+
+bool isBannerSlot(HWND hwnd)
+{
+    return hwnd != nullptr && slotClassAtom() != 0 &&
+           GetClassWord(hwnd, GCW_ATOM) == slotClassAtom();
+}
+
+IPicture *storedPicture(HWND slot)
+{
+    return reinterpret_cast<IPicture *>(GetWindowLongPtrA(slot, pictureOffset));
+}
+
+HWND topLevelWindow(HWND hwnd)
+{
+    while ((GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+        const HWND parent = GetParent(hwnd);
+        if (parent == nullptr)
+            break;
+        hwnd = parent;
+    }
+    return hwnd;
+}
+
+void paintSlot(HWND hwnd, HDC dc, const RECT &client)
+{
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    renderPicture(dc, storedPicture(hwnd), 0, 0, client);
+}
+
+// Message handlers.
+
+BOOL Slot_EraseBackground(HWND, HDC)
+{
+    // WM_PAINT covers the whole slot.
+    return TRUE;
+}
+
+void Slot_Paint(HWND hwnd)
+{
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd, &paint);
+    if (dc == nullptr)
+        return;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    // Composed off screen first, so that the face colour under a picture never flashes.
+    const HDC memory = CreateCompatibleDC(dc);
+    const HBITMAP bitmap =
+        memory != nullptr ? CreateCompatibleBitmap(dc, client.right, client.bottom) : nullptr;
+    if (bitmap != nullptr) {
+        const HGDIOBJ previous = SelectObject(memory, bitmap);
+        paintSlot(hwnd, memory, client);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    } else {
+        paintSlot(hwnd, dc, client);
+    }
+    if (memory != nullptr)
+        DeleteDC(memory);
+    EndPaint(hwnd, &paint);
+}
+
+void Slot_LeftButtonDown(HWND hwnd, BOOL, int, int, UINT)
+{
+    // Captured, so that the release is seen even outside the slot.
+    SetCapture(hwnd);
+}
+
+void Slot_LeftButtonUp(HWND hwnd, int x, int y, UINT)
+{
+    if (GetCapture() != hwnd)
+        return;
+    ReleaseCapture();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const POINT point = {x, y};
+    if (!PtInRect(&client, point))
+        return;
+    const int id = GetDlgCtrlID(hwnd);
+    SendMessageA(topLevelWindow(hwnd), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+}
+
+void Slot_Destroy(HWND hwnd)
+{
+    IPicture *picture = storedPicture(hwnd);
+    SetWindowLongPtrA(hwnd, pictureOffset, 0);
+    if (picture != nullptr)
+        picture->Release();
+}
+
+LRESULT CALLBACK slotWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        HANDLE_MSG(hwnd, WM_ERASEBKGND, Slot_EraseBackground);
+        HANDLE_MSG(hwnd, WM_PAINT, Slot_Paint);
+        HANDLE_MSG(hwnd, WM_LBUTTONDOWN, Slot_LeftButtonDown);
+        HANDLE_MSG(hwnd, WM_LBUTTONUP, Slot_LeftButtonUp);
+        HANDLE_MSG(hwnd, WM_NCDESTROY, Slot_Destroy);
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+bool registerSlotClass(HINSTANCE instance)
+{
+    if (slotClassAtom() != 0)
+        return true;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &slotWindowProc;
+    windowClass.cbWndExtra = sizeof(LONG_PTR);
+    windowClass.hInstance = instance;
+    // The hand pointer, loaded once with the class and shared by every slot: over the
+    // client area DefWindowProc's WM_SETCURSOR shows the class cursor.
+    windowClass.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_HAND_POINTER));
+    windowClass.lpszClassName = bannerSlotClassName;
+    slotClassAtom() = RegisterClassA(&windowClass);
+    return slotClassAtom() != 0;
+}
+
+} // namespace
+
+HWND createBannerSlot(HINSTANCE instance, HWND parent, const RECT &pixels, int controlId)
+{
+    if (!registerSlotClass(instance))
+        return nullptr;
+    return CreateWindowExA(0, bannerSlotClassName, nullptr, WS_CHILD | WS_VISIBLE, pixels.left,
+                           pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                           instance, nullptr);
+}
+
+void setBannerPicture(HWND slot, IPicture *shared)
+{
+    if (!isBannerSlot(slot))
+        return;
+    IPicture *previous = storedPicture(slot);
+    if (previous == shared)
+        return;
+    if (shared != nullptr)
+        shared->AddRef();
+    SetWindowLongPtrA(slot, pictureOffset, reinterpret_cast<LONG_PTR>(shared));
+    if (previous != nullptr)
+        previous->Release();
+    InvalidateRect(slot, nullptr, FALSE);
+}
+
+IPicture *bannerPicture(HWND slot)
+{
+    return isBannerSlot(slot) ? storedPicture(slot) : nullptr;
+}
+
+IPicture *initialBannerPicture(HINSTANCE instance)
+{
+    // Decoded once per process and never released: every main window's slots share it.
+    static IPicture *const initial = loadPictureResource(instance, IDR_INITIAL_BANNER);
+    return initial;
+}
+
+} // namespace lumox::win32
