@@ -132,6 +132,35 @@ std::string lowered(std::string text)
     return text;
 }
 
+// Deletes a key with all its subkeys. RegDeleteTreeA came only with Windows Vista, and
+// RegDeleteKeyA deletes a key with subkeys only on the Windows 95 family, so the subkeys
+// go first, deepest first.
+LONG deleteKeyTree(HKEY parent, const std::string &path)
+{
+    HKEY key = nullptr;
+    LONG code = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | DELETE, &key);
+    if (code != ERROR_SUCCESS) {
+        return code;
+    }
+    char name[256];
+    for (;;) {
+        DWORD length = sizeof name;
+        code = RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (code != ERROR_SUCCESS) {
+            break;
+        }
+        code = deleteKeyTree(key, name);
+        if (code != ERROR_SUCCESS) {
+            break;
+        }
+    }
+    RegCloseKey(key);
+    if (code != ERROR_NO_MORE_ITEMS) {
+        return code;
+    }
+    return RegDeleteKeyA(parent, path.c_str());
+}
+
 const Win32Key *ownKey(const Win32RegistryStore *store, RegistryKey &key)
 {
     const auto *win32Key = dynamic_cast<const Win32Key *>(&key);
@@ -316,7 +345,7 @@ RegistryResult Win32RegistryStore::rollbackBatch()
     bool restored = true;
     for (auto step = m_undo.rbegin(); step != m_undo.rend(); ++step) {
         if (step->createdKey) {
-            const LONG code = RegDeleteTreeA(HKEY_LOCAL_MACHINE, step->path.c_str());
+            const LONG code = deleteKeyTree(HKEY_LOCAL_MACHINE, step->path);
             restored = restored && (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND);
             continue;
         }

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Runs the Windows tests under Wine in a throwaway prefix, headless and quiet.
+# Runs the Windows tests under Wine in a throwaway prefix, quiet and without the user's
+# desktop.
 #   run_under_wine.sh boot PREFIX          make a fresh prefix (any old one is removed)
-#   run_under_wine.sh run PREFIX EXE ARGS  run a Windows program in it
+#   run_under_wine.sh run PREFIX EXE ARGS  run a Windows program in it, headless
+#   run_under_wine.sh run-x PREFIX EXE ARGS
+#                                          run it on a private Xvfb display of its own,
+#                                          for the tests that make windows
 #   run_under_wine.sh stop PREFIX          end the prefix's wineserver and its programs
 # Every Wine step has a time limit, so a hung Wine fails the test instead of the build.
+# The environment reaches the program: LC_ALL=de_DE.UTF-8, for one, gives it a German
+# user locale (Wine takes the user's locale from LC_ALL even where the Linux system has
+# no such locale installed).
 set -euo pipefail
 
 mode=$1
@@ -17,10 +24,16 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
+# Ends whatever still runs in the prefix: a program that outlived its test, and the
+# desktop process, which keeps the display it was started on.
+end_prefix() {
+    timeout 30 wineserver -k 2>/dev/null || true
+}
+
 case $mode in
 boot)
     if [ -d "$prefix" ]; then
-        timeout 30 wineserver -k 2>/dev/null || true
+        end_prefix
         rm -rf "$prefix"
     fi
     mkdir -p "$(dirname "$prefix")"
@@ -32,13 +45,42 @@ boot)
 run)
     exec timeout 150 wine "$@"
     ;;
+run-x)
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/lumox-wine-x-XXXXXX")
+    xvfb=
+    finish() {
+        end_prefix
+        if [ -n "$xvfb" ]; then
+            kill "$xvfb" 2>/dev/null || true
+            wait "$xvfb" 2>/dev/null || true
+        fi
+        rm -rf "$scratch"
+    }
+    trap finish EXIT
+    # A desktop process left from a headless run would host the new windows nowhere.
+    end_prefix
+    # Xvfb picks a free display number itself and writes it to the pipe.
+    mkfifo "$scratch/displayfd"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        3>"$scratch/displayfd" >"$scratch/xvfb.log" 2>&1 &
+    xvfb=$!
+    if ! read -r -t 20 number <"$scratch/displayfd" || [ -z "$number" ]; then
+        echo "run_under_wine: Xvfb did not start; its log:" >&2
+        cat "$scratch/xvfb.log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$number"
+    status=0
+    timeout 150 wine "$@" || status=$?
+    exit "$status"
+    ;;
 stop)
     if [ -d "$prefix" ]; then
-        timeout 30 wineserver -k 2>/dev/null || true
+        end_prefix
     fi
     ;;
 *)
-    echo "usage: $0 boot|run|stop PREFIX [EXE ARGS...]" >&2
+    echo "usage: $0 boot|run|run-x|stop PREFIX [EXE ARGS...]" >&2
     exit 2
     ;;
 esac
