@@ -1,0 +1,722 @@
+#include "frm_main.h"
+
+#include "ansi_text.h"
+#include "banner_slot.h"
+#include "control_names.h"
+#include "identity.h"
+#include "message_boxes.h"
+#include "sponsor_launcher.h"
+#include "tuning_actions.h"
+#include "user_number_format.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace lumox::win32 {
+
+namespace {
+
+// Control identifiers: the control's place in the table plus this.
+constexpr int firstControlId = 1000;
+// The banner timer, tmrAds.
+constexpr UINT_PTR tmrAds = 1;
+
+constexpr std::array<const char *, 4> pageNames = {"pageInformation", "pageMTU", "pageRWIN",
+                                                   "pageExit"};
+
+std::string windowText(HWND window)
+{
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+    const int copied = GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+}
+
+struct CreateParams
+{
+    frmMain *form;
+    bool adopted;
+};
+
+BOOL CALLBACK findMainWindow(HWND window, LPARAM lParam)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string_view(name) == frmMain::className) {
+        *reinterpret_cast<HWND *>(lParam) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+// The calculator's view of the three controls it keeps in step.
+class frmMain::Calculator final : public CalculatorControls
+{
+public:
+    explicit Calculator(const frmMain &form) : m_form(form) {}
+
+    std::string mtuText() const override { return windowText(m_form.txtMTU); }
+    std::string rwinText() const override { return windowText(m_form.txtRWIN); }
+    // The edit box sends EN_CHANGE before SetWindowTextA returns, so txtRWIN_Change
+    // has run by then.
+    void setRwinText(const std::string &text) override
+    {
+        SetWindowTextA(m_form.txtRWIN, text.c_str());
+    }
+    void setFormulaCaption(const std::string &caption) override
+    {
+        SetWindowTextA(m_form.lblCalc, caption.c_str());
+    }
+    void setFormulaVisible(bool visible) override
+    {
+        ShowWindow(m_form.lblCalc, visible ? SW_SHOWNA : SW_HIDE);
+    }
+
+private:
+    const frmMain &m_form;
+};
+
+frmMain::DestroyedHook &frmMain::destroyedHook()
+{
+    static DestroyedHook hook;
+    return hook;
+}
+
+void frmMain::setDestroyedHook(DestroyedHook hook)
+{
+    destroyedHook() = std::move(hook);
+}
+
+frmMain::frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store)
+    : m_instance(instance), m_rules(userNumberFormat()), m_store(std::move(store)),
+      RegEdit1(std::make_unique<RegistryWriter>(*m_store))
+{
+}
+
+frmMain::~frmMain()
+{
+    releaseFonts(m_fonts);
+}
+
+frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> store)
+{
+    if (instance == nullptr || store == nullptr || frmMain::instance() != nullptr) {
+        return nullptr;
+    }
+    WNDCLASSA windowClass = {};
+    if (!GetClassInfoA(instance, className, &windowClass)) {
+        windowClass.lpfnWndProc = &frmMain::windowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = className;
+        if (RegisterClassA(&windowClass) == 0) {
+            return nullptr;
+        }
+    }
+    if (!registerControlClasses(instance)) {
+        return nullptr;
+    }
+
+    const int width = layout::twipsToPixels(layout::mainWindowClient.width);
+    const int height = layout::twipsToPixels(layout::mainWindowClient.height);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    CreateParams params{new frmMain(instance, std::move(store)), false};
+    const std::string title(identity::programTitle);
+    // A popup has neither border nor title bar; WS_EX_APPWINDOW gives it a taskbar button.
+    HWND hwnd =
+        CreateWindowExA(WS_EX_APPWINDOW, className, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, left,
+                        top, width, height, nullptr, nullptr, instance, &params);
+    if (!params.adopted) {
+        // The window never took the object over.
+        delete params.form;
+        return nullptr;
+    }
+    // When creation failed after WM_NCCREATE, WM_NCDESTROY has deleted the object.
+    return hwnd != nullptr ? params.form : nullptr;
+}
+
+frmMain *frmMain::instance()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &findMainWindow, reinterpret_cast<LPARAM>(&found));
+    return found != nullptr ? fromWindow(found) : nullptr;
+}
+
+frmMain *frmMain::fromWindow(HWND hwnd)
+{
+    return reinterpret_cast<frmMain *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void frmMain::show()
+{
+    ShowWindow(m_hwnd, SW_SHOWNORMAL);
+    UpdateWindow(m_hwnd);
+    SetForegroundWindow(m_hwnd);
+    HWND focus = GetFocus();
+    if (focus != m_hwnd && IsChild(m_hwnd, focus)) {
+        return;
+    }
+    const std::vector<HWND> chain = focusChain();
+    if (!chain.empty()) {
+        SetFocus(chain.front());
+    }
+}
+
+LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *params =
+            static_cast<CreateParams *>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
+        params->adopted = true;
+        params->form->m_hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->form));
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    frmMain *self = fromWindow(hwnd);
+    if (self == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
+        HANDLE_MSG(hwnd, WM_COMMAND, self->Form_Command);
+        HANDLE_MSG(hwnd, WM_NOTIFY, self->Form_Notify);
+        HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, self->Form_CtlColor);
+        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
+        HANDLE_MSG(hwnd, WM_ACTIVATE, self->Form_Activate);
+        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+BOOL frmMain::Form_Create(HWND, LPCREATESTRUCT)
+{
+    m_fonts = makeFonts();
+    if (!createControls()) {
+        return FALSE;
+    }
+    selectPage(0);
+    SetTimer(m_hwnd, tmrAds, bannerIntervalMs, nullptr);
+    return TRUE;
+}
+
+const layout::Control *frmMain::tableControl(int id) const
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    const int index = id - firstControlId;
+    if (index < 0 || index >= static_cast<int>(table.size())) {
+        return nullptr;
+    }
+    return &table[static_cast<std::size_t>(index)];
+}
+
+HWND frmMain::control(std::string_view name) const
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    for (std::size_t i = 0; i < table.size() && i < m_controls.size(); ++i) {
+        if (table[i].name == name) {
+            return m_controls[i];
+        }
+    }
+    for (std::size_t i = 0; i < pageNames.size(); ++i) {
+        if (name == pageNames[i]) {
+            return m_pages[i];
+        }
+    }
+    return nullptr;
+}
+
+bool frmMain::createControls()
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    m_controls.assign(table.size(), nullptr);
+    setControlName(m_hwnd, className);
+    // Controls on a page sit on the page's window, which covers the tab control's
+    // display area; their table positions are relative to the tab control.
+    POINT pageOrigin = {0, 0};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const layout::Control &entry = table[i];
+        const int id = firstControlId + static_cast<int>(i);
+        HWND parent = m_hwnd;
+        POINT offset = {0, 0};
+        if (!entry.parent.empty() && entry.parent != "SSTab1") {
+            parent = control(entry.parent);
+        } else if (entry.page >= 0 && entry.page < static_cast<int>(m_pages.size())) {
+            parent = m_pages[static_cast<std::size_t>(entry.page)];
+            offset = {-pageOrigin.x, -pageOrigin.y};
+        } else if (entry.parent == "SSTab1") {
+            parent = SSTab1;
+        }
+        if (parent == nullptr) {
+            return false;
+        }
+        RECT pixels = pixelRect(entry);
+        OffsetRect(&pixels, offset.x, offset.y);
+
+        HWND window = nullptr;
+        switch (entry.kind) {
+        case layout::Kind::Registry:
+            // RegEdit1 is invisible at run time: the registry writer stands for it.
+            continue;
+        case layout::Kind::TabControl:
+            window = createTabControl(entry, parent, pixels, id);
+            if (window != nullptr) {
+                RECT display;
+                GetClientRect(window, &display);
+                TabCtrl_AdjustRect(window, FALSE, &display);
+                pageOrigin = {display.left, display.top};
+            }
+            break;
+        case layout::Kind::BannerSlot:
+            window = createBanner(entry, parent, pixels, id);
+            break;
+        default:
+            window = createControl(m_instance, entry, parent, pixels, id, m_fonts);
+            break;
+        }
+        if (window == nullptr) {
+            return false;
+        }
+        m_controls[i] = window;
+    }
+    txtMTU = control("txtMTU");
+    txtRWIN = control("txtRWIN");
+    lblCalc = control("lblCalc");
+    m_banners = {control("imgAds"), control("imgAds2"), control("imgAds3"), control("imgAds4")};
+    if (SSTab1 == nullptr || txtMTU == nullptr || txtRWIN == nullptr || lblCalc == nullptr) {
+        return false;
+    }
+
+    // The tooltips of the two boxes; long texts wrap.
+    m_toolTip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_instance, nullptr);
+    if (m_toolTip == nullptr) {
+        return false;
+    }
+    SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 300);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!table[i].toolTip.empty() && m_controls[i] != nullptr) {
+            addToolTip(m_toolTip, m_controls[i], table[i].toolTip);
+        }
+    }
+    return true;
+}
+
+HWND frmMain::createTabControl(const layout::Control &entry, HWND parent, const RECT &pixels,
+                               int id)
+{
+    const int width = pixels.right - pixels.left;
+    SSTab1 =
+        CreateWindowExA(0, WC_TABCONTROLA, "",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                            TCS_FIXEDWIDTH | TCS_SINGLELINE,
+                        pixels.left, pixels.top, width, pixels.bottom - pixels.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    if (SSTab1 == nullptr) {
+        return nullptr;
+    }
+    setControlName(SSTab1, entry.name);
+    SendMessageA(SSTab1, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.normal), FALSE);
+    // Four tabs of equal width in one row.
+    TabCtrl_SetItemSize(SSTab1, width / static_cast<int>(layout::tabCaptions.size()),
+                        layout::tabStripHeight);
+    for (std::size_t i = 0; i < layout::tabCaptions.size(); ++i) {
+        std::string caption(layout::tabCaptions[i]);
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageA(SSTab1, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    RECT display;
+    GetClientRect(SSTab1, &display);
+    TabCtrl_AdjustRect(SSTab1, FALSE, &display);
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        const std::string caption(layout::tabCaptions[i]);
+        m_pages[i] =
+            CreateWindowExA(WS_EX_CONTROLPARENT, tabPageClassName, caption.c_str(),
+                            WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, display.left, display.top,
+                            display.right - display.left, display.bottom - display.top, SSTab1,
+                            nullptr, m_instance, nullptr);
+        if (m_pages[i] == nullptr) {
+            return nullptr;
+        }
+        setControlName(m_pages[i], pageNames[i]);
+    }
+    return SSTab1;
+}
+
+HWND frmMain::createBanner(const layout::Control &entry, HWND parent, const RECT &pixels, int id)
+{
+    HWND slot = createBannerSlot(m_instance, parent, pixels, id);
+    if (slot == nullptr) {
+        return nullptr;
+    }
+    setControlName(slot, entry.name);
+    const std::string name(entry.accessibleName);
+    SetWindowTextA(slot, name.c_str());
+    setBannerPicture(slot, initialBannerPicture(m_instance));
+    return slot;
+}
+
+int frmMain::currentPage() const
+{
+    return TabCtrl_GetCurSel(SSTab1);
+}
+
+void frmMain::selectPage(int index)
+{
+    const int count = static_cast<int>(m_pages.size());
+    if (index < 0 || index >= count) {
+        return;
+    }
+    if (TabCtrl_GetCurSel(SSTab1) != index) {
+        TabCtrl_SetCurSel(SSTab1, index);
+    }
+    showPage(index);
+}
+
+void frmMain::showPage(int index)
+{
+    HWND focus = GetFocus();
+    bool focusOnHiddenPage = false;
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (static_cast<int>(i) != index && IsChild(m_pages[i], focus)) {
+            focusOnHiddenPage = true;
+        }
+    }
+    ShowWindow(m_pages[static_cast<std::size_t>(index)], SW_SHOWNA);
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (static_cast<int>(i) != index) {
+            ShowWindow(m_pages[i], SW_HIDE);
+        }
+    }
+    if (focusOnHiddenPage) {
+        // The focus never stays in a hidden page: it goes to the first control of
+        // the focus order that can be seen now.
+        const std::vector<HWND> chain = focusChain();
+        SetFocus(chain.empty() ? SSTab1 : chain.front());
+    }
+}
+
+std::vector<HWND> frmMain::focusChain() const
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    std::vector<std::pair<int, HWND>> ordered;
+    for (std::size_t i = 0; i < table.size() && i < m_controls.size(); ++i) {
+        HWND window = m_controls[i];
+        if (table[i].focusOrder >= 0 && window != nullptr && IsWindowVisible(window) &&
+            IsWindowEnabled(window)) {
+            ordered.emplace_back(table[i].focusOrder, window);
+        }
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<HWND> chain;
+    chain.reserve(ordered.size());
+    for (const auto &[order, window] : ordered) {
+        chain.push_back(window);
+    }
+    return chain;
+}
+
+void frmMain::moveFocus(int step)
+{
+    const std::vector<HWND> chain = focusChain();
+    if (chain.empty()) {
+        return;
+    }
+    const int count = static_cast<int>(chain.size());
+    HWND focus = GetFocus();
+    int current = -1;
+    for (int i = 0; i < count; ++i) {
+        if (chain[static_cast<std::size_t>(i)] == focus ||
+            IsChild(chain[static_cast<std::size_t>(i)], focus)) {
+            current = i;
+        }
+    }
+    int next = 0;
+    if (current < 0) {
+        next = step > 0 ? 0 : count - 1;
+    } else {
+        next = ((current + step) % count + count) % count;
+    }
+    HWND target = chain[static_cast<std::size_t>(next)];
+    SetFocus(target);
+    if (target == txtMTU || target == txtRWIN) {
+        // Tabbing into a box selects its text, as in a dialog.
+        SendMessageA(target, EM_SETSEL, 0, -1);
+    }
+}
+
+void frmMain::turnPage(int step)
+{
+    const int count = static_cast<int>(m_pages.size());
+    selectPage(((currentPage() + step) % count + count) % count);
+}
+
+bool frmMain::preTranslateMessage(MSG &message)
+{
+    if (message.hwnd != m_hwnd && !IsChild(m_hwnd, message.hwnd)) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN) {
+        const bool control = GetKeyState(VK_CONTROL) < 0;
+        const bool shift = GetKeyState(VK_SHIFT) < 0;
+        switch (message.wParam) {
+        case VK_TAB:
+            if (control) {
+                turnPage(shift ? -1 : 1);
+            } else {
+                moveFocus(shift ? -1 : 1);
+            }
+            return true;
+        case VK_NEXT:
+        case VK_PRIOR:
+            if (!control) {
+                return false;
+            }
+            turnPage(message.wParam == VK_NEXT ? 1 : -1);
+            return true;
+        case VK_RETURN:
+        case VK_ESCAPE:
+            // No button is the default or the cancel button.
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (message.message == WM_CHAR) {
+        // What the keys above would type: nothing.
+        return message.wParam == '\t' || message.wParam == '\r' || message.wParam == '\n' ||
+               message.wParam == 27;
+    }
+    return false;
+}
+
+void frmMain::Form_Command(HWND, int id, HWND, UINT code)
+{
+    const layout::Control *entry = tableControl(id);
+    if (entry == nullptr) {
+        return;
+    }
+    const std::string_view name = entry->name;
+    switch (entry->kind) {
+    case layout::Kind::TextBox:
+        if (code != EN_CHANGE) {
+            return;
+        }
+        if (name == "txtMTU") {
+            txtMTU_Change();
+        } else if (name == "txtRWIN") {
+            txtRWIN_Change();
+        }
+        return;
+    case layout::Kind::Button:
+        if (code != BN_CLICKED) {
+            return;
+        }
+        if (name == "cmdSaveMTU") {
+            cmdSaveMTU_Click();
+        } else if (name == "cmdSave") {
+            cmdSave_Click();
+        } else if (name == "cmdResetMTU") {
+            cmdResetMTU_Click();
+        } else if (name == "cmdReset") {
+            cmdReset_Click();
+        } else if (name == "cmdExit") {
+            cmdExit_Click();
+        }
+        return;
+    case layout::Kind::BannerSlot:
+        if (code != STN_CLICKED) {
+            return;
+        }
+        if (name == "imgAds") {
+            imgAds_Click();
+        } else if (name == "imgAds2") {
+            imgAds2_Click();
+        } else if (name == "imgAds3") {
+            imgAds3_Click();
+        } else if (name == "imgAds4") {
+            // The exit page's banner opens the sponsor page like the other three.
+            imgAds_Click();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+LRESULT frmMain::Form_Notify(HWND, int, NMHDR *header)
+{
+    if (header->hwndFrom == SSTab1 && header->code == TCN_SELCHANGE) {
+        showPage(TabCtrl_GetCurSel(SSTab1));
+    }
+    return 0;
+}
+
+HBRUSH frmMain::Form_CtlColor(HWND hwnd, HDC dc, HWND child, int type)
+{
+    const layout::Control *entry = tableControl(GetDlgCtrlID(child));
+    if (entry == nullptr || entry->kind != layout::Kind::Label) {
+        return FORWARD_WM_CTLCOLORSTATIC(hwnd, dc, child, DefWindowProcA);
+    }
+    (void)type;
+    COLORREF colour = GetSysColor(COLOR_BTNTEXT);
+    if (entry->style == layout::Style::Heading) {
+        colour = ruleColour;
+    } else if (entry->style == layout::Style::Donation) {
+        colour = donationColour;
+    }
+    SetTextColor(dc, colour);
+    // No background of its own: the face colour of what lies below.
+    SetBkMode(dc, TRANSPARENT);
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void frmMain::Form_Timer(HWND, UINT id)
+{
+    if (id == tmrAds) {
+        tmrAds_Timer();
+    }
+}
+
+void frmMain::Form_Activate(HWND hwnd, UINT state, HWND, BOOL minimized)
+{
+    if (state == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (IsChild(hwnd, focus)) {
+            m_lastFocus = focus;
+        }
+        return;
+    }
+    if (minimized) {
+        return;
+    }
+    // Coming back (after a message box, say), the focus returns where it was.
+    if (m_lastFocus != nullptr && IsWindow(m_lastFocus) && IsWindowVisible(m_lastFocus)) {
+        SetFocus(m_lastFocus);
+    } else {
+        FORWARD_WM_ACTIVATE(hwnd, state, nullptr, minimized, DefWindowProcA);
+    }
+}
+
+void frmMain::Form_Close(HWND hwnd)
+{
+    // Closing the window by any means ends the program, as "Quit" does.
+    DestroyWindow(hwnd);
+}
+
+void frmMain::Form_Destroy(HWND hwnd)
+{
+    KillTimer(hwnd, tmrAds);
+    forgetControlNames(hwnd);
+}
+
+void frmMain::Form_NcDestroy(HWND hwnd)
+{
+    delete fromWindow(hwnd);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    // Copied first: the hook may replace itself.
+    const DestroyedHook hook = destroyedHook();
+    if (hook) {
+        hook();
+    } else {
+        PostQuitMessage(0);
+    }
+}
+
+void frmMain::txtMTU_Change()
+{
+    Calculator controls(*this);
+    mtuChanged(m_rules, controls);
+}
+
+void frmMain::txtRWIN_Change()
+{
+    Calculator controls(*this);
+    rwinChanged(m_rules, controls);
+}
+
+void frmMain::showOutcomeText(std::string_view title, std::string_view text)
+{
+    MessageBoxes::exclamation(m_hwnd, utf8ToAnsi(title), utf8ToAnsi(text));
+}
+
+void frmMain::cmdSaveMTU_Click()
+{
+    const ActionOutcome outcome = saveTuningValues(*RegEdit1, ansiToUtf8(windowText(txtMTU)),
+                                                   ansiToUtf8(windowText(txtRWIN)));
+    showOutcomeText(outcome.title, outcome.text);
+}
+
+void frmMain::cmdSave_Click()
+{
+    cmdSaveMTU_Click();
+}
+
+void frmMain::cmdResetMTU_Click()
+{
+    const ActionOutcome outcome = resetTuningValues(*m_store);
+    showOutcomeText(outcome.title, outcome.text);
+}
+
+void frmMain::cmdReset_Click()
+{
+    cmdResetMTU_Click();
+}
+
+void frmMain::imgAds_Click()
+{
+    if (!SponsorLauncher::open(sponsorPageAddress)) {
+        showOutcomeText(identity::programTitle, sponsorPageUnavailableMessage(sponsorPageAddress));
+    }
+}
+
+void frmMain::imgAds2_Click()
+{
+    imgAds_Click();
+}
+
+void frmMain::imgAds3_Click()
+{
+    imgAds_Click();
+}
+
+void frmMain::tmrAds_Timer()
+{
+    m_sponsorNumber = drawSponsorNumber(m_sponsorRandom);
+    if (!m_sponsors) {
+        m_sponsors = frmSponsors::create(m_instance);
+        if (!m_sponsors) {
+            return;
+        }
+    }
+    // The banners share the store's own picture; the exit page's banner rotates
+    // with the other three.
+    IPicture *picture = m_sponsors->picture(m_sponsorNumber);
+    for (HWND banner : m_banners) {
+        setBannerPicture(banner, picture);
+    }
+}
+
+void frmMain::cmdExit_Click()
+{
+    // The window goes and the program ends with it; nothing runs after this.
+    DestroyWindow(m_hwnd);
+}
+
+} // namespace lumox::win32

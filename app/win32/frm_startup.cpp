@@ -1,0 +1,185 @@
+#include "frm_startup.h"
+
+#include "control_names.h"
+#include "frm_main.h"
+#include "layout.h"
+#include "ole_picture.h"
+#include "registry_access.h"
+#include "resource.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+namespace lumox::win32 {
+
+namespace {
+
+// The splash timer, tmrSplash.
+constexpr UINT_PTR tmrSplash = 1;
+
+struct CreateParams
+{
+    frmStartup *form;
+    bool adopted;
+};
+
+} // namespace
+
+frmStartup::~frmStartup()
+{
+    releaseFonts(m_fonts);
+}
+
+frmStartup *frmStartup::create(HINSTANCE instance)
+{
+    if (instance == nullptr) {
+        return nullptr;
+    }
+    WNDCLASSA windowClass = {};
+    if (!GetClassInfoA(instance, className, &windowClass)) {
+        windowClass.lpfnWndProc = &frmStartup::windowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = className;
+        if (RegisterClassA(&windowClass) == 0) {
+            return nullptr;
+        }
+    }
+    if (!registerControlClasses(instance)) {
+        return nullptr;
+    }
+
+    const int width = layout::twipsToPixels(layout::splashWindowClient.width);
+    const int height = layout::twipsToPixels(layout::splashWindowClient.height);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    CreateParams params{new frmStartup(instance), false};
+    // A tool window has no taskbar button; a popup has neither border nor title bar.
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, "", WS_POPUP | WS_CLIPCHILDREN, left,
+                                top, width, height, nullptr, nullptr, instance, &params);
+    if (!params.adopted) {
+        delete params.form;
+        return nullptr;
+    }
+    if (hwnd == nullptr) {
+        return nullptr;
+    }
+    params.form->Form_Load();
+    return params.form;
+}
+
+frmStartup *frmStartup::fromWindow(HWND hwnd)
+{
+    return reinterpret_cast<frmStartup *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void frmStartup::show()
+{
+    ShowWindow(m_hwnd, SW_SHOWNORMAL);
+    UpdateWindow(m_hwnd);
+}
+
+LRESULT CALLBACK frmStartup::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *params =
+            static_cast<CreateParams *>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
+        params->adopted = true;
+        params->form->m_hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->form));
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    frmStartup *self = fromWindow(hwnd);
+    if (self == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
+        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
+        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+BOOL frmStartup::Form_Create(HWND hwnd, LPCREATESTRUCT)
+{
+    m_fonts = makeFonts();
+    setControlName(hwnd, className);
+    const std::span<const layout::Control> table = layout::splashWindowControls();
+    std::vector<HWND> windows(table.size(), nullptr);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const layout::Control &entry = table[i];
+        HWND parent = hwnd;
+        for (std::size_t j = 0; j < i && !entry.parent.empty(); ++j) {
+            if (table[j].name == entry.parent) {
+                parent = windows[j];
+            }
+        }
+        windows[i] = createControl(m_instance, entry, parent, pixelRect(entry),
+                                   1000 + static_cast<int>(i), m_fonts);
+        if (windows[i] == nullptr) {
+            return FALSE;
+        }
+        if (entry.name == "picStartup") {
+            // Shown unscaled and clipped to the box's inner area.
+            PictureRef picture(loadPictureResource(m_instance, IDR_STARTUP_PICTURE));
+            setPictureBoxPicture(windows[i], picture.get());
+        }
+    }
+    return TRUE;
+}
+
+void frmStartup::Form_Load()
+{
+    SetTimer(m_hwnd, tmrSplash, static_cast<UINT>(layout::splashIntervalMs), nullptr);
+}
+
+void frmStartup::tmrSplash_Timer()
+{
+    // One tick only: the window and its timer go at the end of it.
+    KillTimer(m_hwnd, tmrSplash);
+    frmMain *main = frmMain::instance();
+    if (main == nullptr) {
+        main = frmMain::create(m_instance, makeDefaultRegistryStore());
+    }
+    if (main != nullptr) {
+        main->show();
+    } else {
+        // Without a main window nothing would ever end the program.
+        PostQuitMessage(1);
+    }
+    DestroyWindow(m_hwnd);
+}
+
+void frmStartup::Form_Timer(HWND, UINT id)
+{
+    if (id == tmrSplash) {
+        tmrSplash_Timer();
+    }
+}
+
+void frmStartup::Form_Close(HWND)
+{
+    // Alt+F4 and the like change nothing: the splash goes by its timer alone.
+}
+
+void frmStartup::Form_Destroy(HWND hwnd)
+{
+    KillTimer(hwnd, tmrSplash);
+    forgetControlNames(hwnd);
+}
+
+void frmStartup::Form_NcDestroy(HWND hwnd)
+{
+    delete fromWindow(hwnd);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+}
+
+} // namespace lumox::win32

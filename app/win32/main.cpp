@@ -1,0 +1,49 @@
+#include "frm_main.h"
+#include "frm_startup.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+namespace {
+
+bool isKeyboardMessage(const MSG &message)
+{
+    return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+}
+
+} // namespace
+
+// The program's entry: the splash window is the start-up object; it hands over to
+// the main window, whose destruction ends the message loop and the program.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (FAILED(OleInitialize(nullptr))) {
+        return 1;
+    }
+    InitCommonControls();
+
+    int status = 1;
+    if (lumox::win32::frmStartup *splash = lumox::win32::frmStartup::create(instance)) {
+        splash->show();
+        MSG message;
+        BOOL got = FALSE;
+        while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+            if (isKeyboardMessage(message)) {
+                lumox::win32::frmMain *main = lumox::win32::frmMain::instance();
+                if (main != nullptr && main->preTranslateMessage(message)) {
+                    continue;
+                }
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        status = got == 0 ? static_cast<int>(message.wParam) : 1;
+    }
+    OleUninitialize();
+    return status;
+}
