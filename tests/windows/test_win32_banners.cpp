@@ -1,0 +1,394 @@
+// The Win32 banners in-process: the hidden picture store, the banner slots and the
+// sponsor launcher. The pictures come from the resources linked into this program.
+#include "banner_slot.h"
+#include "frm_sponsors.h"
+#include "ole_picture.h"
+#include "resource.h"
+#include "sponsor_launcher.h"
+
+#include "sponsor_draw.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+using lumox::sponsorPictureCount;
+using namespace lumox::win32;
+
+HINSTANCE instance()
+{
+    return GetModuleHandleA(nullptr);
+}
+
+// The pixels of a picture drawn straight through IPicture::Render, the test's own way,
+// over a background of one colour.
+class RenderedPicture
+{
+public:
+    RenderedPicture(IPicture *picture, COLORREF background, int width, int height)
+        : m_width(width), m_height(height)
+    {
+        const HDC screen = GetDC(nullptr);
+        m_dc = CreateCompatibleDC(screen);
+        m_bitmap = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        m_previous = SelectObject(m_dc, m_bitmap);
+        const HBRUSH brush = CreateSolidBrush(background);
+        const RECT all = {0, 0, width, height};
+        FillRect(m_dc, &all, brush);
+        DeleteObject(brush);
+        OLE_XSIZE_HIMETRIC hmWidth = 0;
+        OLE_YSIZE_HIMETRIC hmHeight = 0;
+        picture->get_Width(&hmWidth);
+        picture->get_Height(&hmHeight);
+        picture->Render(m_dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+    }
+    RenderedPicture(const RenderedPicture &) = delete;
+    RenderedPicture &operator=(const RenderedPicture &) = delete;
+    ~RenderedPicture()
+    {
+        SelectObject(m_dc, m_previous);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+
+    COLORREF pixel(int x, int y) const { return GetPixel(m_dc, x, y); }
+
+    bool samePixels(const RenderedPicture &other) const
+    {
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (pixel(x, y) != other.pixel(x, y))
+                    return false;
+        return true;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_previous = nullptr;
+};
+
+SIZE screenSize(IPicture *picture)
+{
+    const HDC screen = GetDC(nullptr);
+    const SIZE size = pictureSizeInPixels(screen, picture);
+    ReleaseDC(nullptr, screen);
+    return size;
+}
+
+// A top-level window on the screen that holds a page, which holds banner slots, as frmMain
+// does; it records the WM_COMMAND messages it is sent.
+class SlotHost
+{
+public:
+    SlotHost()
+    {
+        static const ATOM hostClass = [] {
+            WNDCLASSA windowClass = {};
+            windowClass.lpfnWndProc = &SlotHost::windowProc;
+            windowClass.hInstance = instance();
+            windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+            windowClass.lpszClassName = "LumoxBannerTestHost";
+            return RegisterClassA(&windowClass);
+        }();
+        EXPECT_NE(hostClass, 0);
+        m_top = CreateWindowExA(0, "LumoxBannerTestHost", "host", WS_POPUP, 0, 0, 200, 100, nullptr,
+                                nullptr, instance(), nullptr);
+        SetWindowLongPtrA(m_top, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_page = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 180, 80, m_top,
+                                 nullptr, instance(), nullptr);
+        // Shown without activation, so that Wine treats it as an unmanaged popup and
+        // does not wait for a window manager when it goes.
+        ShowWindow(m_top, SW_SHOWNOACTIVATE);
+    }
+    SlotHost(const SlotHost &) = delete;
+    SlotHost &operator=(const SlotHost &) = delete;
+    ~SlotHost() { DestroyWindow(m_top); }
+
+    HWND top() const { return m_top; }
+    HWND page() const { return m_page; }
+
+    struct Command
+    {
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Command> commands;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto *self = reinterpret_cast<SlotHost *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (message == WM_COMMAND && self != nullptr) {
+            self->commands.push_back({wParam, lParam});
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    HWND m_top = nullptr;
+    HWND m_page = nullptr;
+};
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+TEST(Win32PictureStore, DecodesEachPictureOnceAndIsNeverShown)
+{
+    std::array<int, sponsorPictureCount> before{};
+    for (int n = 1; n <= sponsorPictureCount; ++n)
+        before[n - 1] = frmSponsors::decodeCount(n);
+
+    const auto store = frmSponsors::create(instance());
+    ASSERT_NE(store, nullptr);
+    ASSERT_NE(store->hwnd(), nullptr);
+    char className[32] = {};
+    GetClassNameA(store->hwnd(), className, sizeof className);
+    EXPECT_STREQ(className, "frmSponsors");
+
+    // A day's worth of ticks asks the store for pictures; it hands out the same objects.
+    std::array<IPicture *, sponsorPictureCount> first{};
+    for (int n = 1; n <= sponsorPictureCount; ++n)
+        first[n - 1] = store->picture(n);
+    for (int tick = 0; tick < 50000; ++tick) {
+        const int n = tick % sponsorPictureCount + 1;
+        ASSERT_EQ(store->picture(n), first[n - 1]) << "picture " << n;
+    }
+    for (int n = 1; n <= sponsorPictureCount; ++n) {
+        EXPECT_EQ(frmSponsors::decodeCount(n), before[n - 1] + 1) << "picture " << n;
+        ASSERT_NE(first[n - 1], nullptr) << "picture " << n;
+        for (int m = 1; m < n; ++m)
+            EXPECT_NE(first[n - 1], first[m - 1]) << "pictures " << m << " and " << n;
+    }
+    EXPECT_EQ(store->picture(0), nullptr);
+    EXPECT_EQ(store->picture(sponsorPictureCount + 1), nullptr);
+
+    // Whoever tries to show or close it, the store stays hidden and alive.
+    ShowWindow(store->hwnd(), SW_SHOWNORMAL);
+    SetWindowPos(store->hwnd(), HWND_TOP, 0, 0, 120, 60, SWP_SHOWWINDOW);
+    SendMessageA(store->hwnd(), WM_CLOSE, 0, 0);
+    pumpMessages();
+    ASSERT_TRUE(IsWindow(store->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(store->hwnd()));
+    EXPECT_EQ(GetWindowLongPtrA(store->hwnd(), GWL_STYLE) & WS_VISIBLE, 0);
+
+    // A second store decodes again: the count is of decodings, not of stores.
+    const HWND firstWindow = store->hwnd();
+    {
+        const auto second = frmSponsors::create(instance());
+        ASSERT_NE(second, nullptr);
+        EXPECT_EQ(frmSponsors::decodeCount(1), before[0] + 2);
+    }
+    EXPECT_TRUE(IsWindow(firstWindow));
+}
+
+TEST(Win32PictureStore, PicturesAreBannerSizedAndTheInitialOneIsPictureEight)
+{
+    const auto store = frmSponsors::create(instance());
+    ASSERT_NE(store, nullptr);
+    for (int n = 1; n <= sponsorPictureCount; ++n) {
+        const SIZE size = screenSize(store->picture(n));
+        EXPECT_EQ(size.cx, 120) << "picture " << n;
+        EXPECT_EQ(size.cy, 60) << "picture " << n;
+    }
+
+    IPicture *initial = initialBannerPicture(instance());
+    ASSERT_NE(initial, nullptr);
+    EXPECT_EQ(initialBannerPicture(instance()), initial);
+    const SIZE size = screenSize(initial);
+    EXPECT_EQ(size.cx, 120);
+    EXPECT_EQ(size.cy, 60);
+    const RenderedPicture initialPixels(initial, RGB(0, 0, 0), 120, 60);
+    EXPECT_TRUE(
+        initialPixels.samePixels(RenderedPicture(store->picture(8), RGB(0, 0, 0), 120, 60)));
+    EXPECT_FALSE(
+        initialPixels.samePixels(RenderedPicture(store->picture(7), RGB(0, 0, 0), 120, 60)));
+}
+
+TEST(Win32BannerSlot, ShowsTheStoresOwnObjectAndRepaintsOnlyItselfOnAChange)
+{
+    const auto store = frmSponsors::create(instance());
+    ASSERT_NE(store, nullptr);
+    SlotHost host;
+    const RECT area = {30, 10, 150, 70};
+    const HWND slot = createBannerSlot(instance(), host.page(), area, 1234);
+    ASSERT_NE(slot, nullptr);
+    RECT client;
+    GetClientRect(slot, &client);
+    EXPECT_EQ(client.right, 120);
+    EXPECT_EQ(client.bottom, 60);
+    EXPECT_EQ(bannerPicture(slot), nullptr);
+
+    setBannerPicture(slot, store->picture(5));
+    EXPECT_EQ(bannerPicture(slot), store->picture(5));
+    UpdateWindow(host.top());
+
+    // The same picture again is no change; another one marks the slot alone.
+    setBannerPicture(slot, store->picture(5));
+    EXPECT_FALSE(GetUpdateRect(slot, nullptr, FALSE));
+    setBannerPicture(slot, store->picture(6));
+    EXPECT_EQ(bannerPicture(slot), store->picture(6));
+    EXPECT_TRUE(GetUpdateRect(slot, nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(host.page(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(host.top(), nullptr, FALSE));
+
+    // Windows that are not slots are left alone.
+    setBannerPicture(host.page(), store->picture(1));
+    EXPECT_EQ(bannerPicture(host.page()), nullptr);
+
+    // The slot holds its own reference: the picture outlives the store while shown.
+    IPicture *shown = store->picture(6);
+    const ULONG referencesWhileShown = shown->AddRef();
+    shown->Release();
+    setBannerPicture(slot, nullptr);
+    const ULONG referencesAfter = shown->AddRef();
+    shown->Release();
+    EXPECT_EQ(referencesAfter + 1, referencesWhileShown);
+}
+
+TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColour)
+{
+    const auto store = frmSponsors::create(instance());
+    ASSERT_NE(store, nullptr);
+    SlotHost host;
+    const RECT area = {0, 0, 120, 60};
+    const HWND slot = createBannerSlot(instance(), host.page(), area, 1);
+    ASSERT_NE(slot, nullptr);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+
+    for (const int n : {2, 3}) {
+        IPicture *picture = store->picture(n);
+        ASSERT_NE(picture, nullptr);
+        // Where the picture drawn over two different colours differs, it is transparent.
+        const RenderedPicture overBlack(picture, RGB(0, 0, 0), 120, 60);
+        const RenderedPicture overWhite(picture, RGB(255, 255, 255), 120, 60);
+
+        setBannerPicture(slot, picture);
+        UpdateWindow(slot);
+        const HDC dc = GetDC(slot);
+        int transparent = 0;
+        int mismatches = 0;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                const bool clear = overBlack.pixel(x, y) != overWhite.pixel(x, y);
+                transparent += clear ? 1 : 0;
+                const COLORREF expected = clear ? face : overBlack.pixel(x, y);
+                mismatches += GetPixel(dc, x, y) != expected ? 1 : 0;
+            }
+        }
+        ReleaseDC(slot, dc);
+        EXPECT_GT(transparent, 0) << "picture " << n << " has no transparent pixel";
+        EXPECT_LT(transparent, 120 * 60) << "picture " << n;
+        EXPECT_EQ(mismatches, 0) << "picture " << n;
+    }
+}
+
+TEST(Win32BannerSlot, HandPointerAndClickToTheTopLevelWindow)
+{
+    SlotHost host;
+    const RECT area = {0, 0, 120, 60};
+    const HWND slot = createBannerSlot(instance(), host.page(), area, 4321);
+    ASSERT_NE(slot, nullptr);
+
+    const HCURSOR hand = LoadCursorA(instance(), MAKEINTRESOURCEA(IDC_HAND_POINTER));
+    ASSERT_NE(hand, nullptr);
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
+    SendMessageA(slot, WM_SETCURSOR, reinterpret_cast<WPARAM>(slot),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), hand);
+
+    // Pressed and released inside: one click, sent past the page to the top window.
+    SendMessageA(slot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(slot, WM_LBUTTONUP, 0, MAKELPARAM(60, 50));
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0].wParam, MAKEWPARAM(4321, STN_CLICKED));
+    EXPECT_EQ(host.commands[0].lParam, reinterpret_cast<LPARAM>(slot));
+    EXPECT_NE(GetCapture(), slot);
+
+    // Released outside, or a release without a press: no click.
+    SendMessageA(slot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(slot, WM_LBUTTONUP, 0, MAKELPARAM(130, 10));
+    SendMessageA(slot, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(host.commands.size(), 1u);
+}
+
+// Stands in for CreateProcessA and records what it was asked to start.
+struct StartRequest
+{
+    bool called = false;
+    bool noApplicationName = false;
+    std::string commandLine;
+    DWORD startupFlags = 0;
+    WORD showWindow = 0;
+    HANDLE process = nullptr;
+    HANDLE thread = nullptr;
+};
+StartRequest lastStart;
+BOOL startResult = TRUE;
+
+BOOL WINAPI recordingStarter(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
+                             LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                             LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information)
+{
+    lastStart.called = true;
+    lastStart.noApplicationName = application == nullptr;
+    lastStart.commandLine = commandLine != nullptr ? commandLine : "";
+    lastStart.startupFlags = startup->dwFlags;
+    lastStart.showWindow = startup->wShowWindow;
+    if (!startResult)
+        return FALSE;
+    // Real handles, so that the test can see whether the launcher closes them.
+    information->hProcess = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    information->hThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    lastStart.process = information->hProcess;
+    lastStart.thread = information->hThread;
+    return TRUE;
+}
+
+bool handleIsOpen(HANDLE handle)
+{
+    DWORD flags = 0;
+    return GetHandleInformation(handle, &flags) != 0;
+}
+
+TEST(Win32SponsorLauncher, StartsExplorerWithTheAddressShownNormallyWithoutKeepingHandles)
+{
+    SponsorLauncher::setLauncher({});
+    SponsorLauncher::setProcessStarter(&recordingStarter);
+    lastStart = {};
+    startResult = TRUE;
+    EXPECT_TRUE(SponsorLauncher::open("http://www.example.com/modem-mart/"));
+    ASSERT_TRUE(lastStart.called);
+    EXPECT_TRUE(lastStart.noApplicationName);
+    EXPECT_EQ(lastStart.commandLine, "explorer http://www.example.com/modem-mart/");
+    EXPECT_NE(lastStart.startupFlags & STARTF_USESHOWWINDOW, 0u);
+    EXPECT_EQ(lastStart.showWindow, SW_SHOWNORMAL);
+    EXPECT_FALSE(handleIsOpen(lastStart.process));
+    EXPECT_FALSE(handleIsOpen(lastStart.thread));
+
+    lastStart = {};
+    startResult = FALSE;
+    EXPECT_FALSE(SponsorLauncher::open("http://www.example.com/modem-mart/"));
+    EXPECT_TRUE(lastStart.called);
+    SponsorLauncher::setProcessStarter(nullptr);
+
+    // The real CreateProcessA, asked for a program that does not exist.
+    EXPECT_FALSE(SponsorLauncher::startProgram("lumox-no-such-program-here.exe /x"));
+}
+
+} // namespace
