@@ -34,20 +34,20 @@ enum class Kind
     BannerFrame, // a picture box of 1860 x 960 with the sunken border, holding one banner
     BannerSlot,  // an image control showing one 120 x 60 banner
     Label,
-    Line,        // a horizontal rule: from (left, top) to (left + width, top)
-    TextBox,     // one line, no length limit, sunken border, tooltip
-    Button,      // a push button that is neither default nor cancel
-    Registry,    // the invisible registry control
+    Line,     // a horizontal rule: from (left, top) to (left + width, top)
+    TextBox,  // one line, no length limit, sunken border, tooltip
+    Button,   // a push button that is neither default nor cancel
+    Registry, // the invisible registry control
 };
 
 enum class Style
 {
-    None,      // nothing beyond the kind's own look
-    Centred,   // a label: default font and colours, centred (also help texts)
-    Heading,   // a label: Arial 9.75 pt bold, grey RGB(128, 128, 128), centred
-    Donation,  // a label: default font, blue RGB(0, 0, 255), left-aligned
-    Sunken,    // a picture box with the standard sunken border of 2 pixels
-    Rule,      // a line: one pixel, grey RGB(128, 128, 128)
+    None,     // nothing beyond the kind's own look
+    Centred,  // a label: default font and colours, centred (also help texts)
+    Heading,  // a label: Arial 9.75 pt bold, grey RGB(128, 128, 128), centred
+    Donation, // a label: default font, blue RGB(0, 0, 255), left-aligned
+    Sunken,   // a picture box with the standard sunken border of 2 pixels
+    Rule,     // a line: one pixel, grey RGB(128, 128, 128)
 };
 
 // One control of a window. A control whose parent is empty sits on the window
@@ -66,6 +66,8 @@ struct Control
     int focusOrder;
     std::string_view toolTip;
     // What assistive technologies call the control, and what they read out for it.
+    // A label's name is its text; the name is empty only for pure decoration
+    // (the etched frames and the rules), which assistive technologies skip.
     std::string_view accessibleName;
     std::string_view accessibleDescription;
 };
@@ -76,8 +78,8 @@ inline constexpr TwipsRect mainWindowClient = {0, 0, 5670, 5595};
 inline constexpr TwipsRect splashWindowClient = {0, 0, 4590, 4155};
 
 // The tab captions of SSTab1, left to right; page 0 is in front when the window opens.
-inline constexpr std::array<std::string_view, 4> tabCaptions = {
-    "Information", "MTU Settings", "RWIN Settings", "Exit Lumox 2000"};
+inline constexpr std::array<std::string_view, 4> tabCaptions = {"Information", "MTU Settings",
+                                                                "RWIN Settings", "Exit Lumox 2000"};
 // The height of SSTab1's one row of tabs in pixels.
 inline constexpr int tabStripHeight = 20;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +18,23 @@ struct NumberFormat
     std::string groupSeparator = ",";
     std::string minusSign = "-";
     std::string plusSign = "+";
-    // The exponent marker the locale writes; "e" and "E" are always read too.
+    // The exponent marker the locale writes; "e" and "E" are always read too
+    // (but see readsLowercaseE).
     std::string exponential = "e";
+
+    // The exponent marker in its other case when that is not plain ASCII, such as
+    // the Cyrillic "е" for "Е"; empty when there is none. ASCII markers are read in
+    // either case anyway.
+    std::string exponentialOtherCase;
+
+    // The locale's own digits zero to nine, read besides the ASCII digits (which
+    // every locale reads). The ASCII digits themselves by default.
+    std::array<std::string, 10> digits = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+
+    // Whether a lower-case "e" is read as the exponent marker when the locale's
+    // own marker is neither "e" nor "E". Qt's reading refuses it in the locales
+    // whose percent sign is the ASCII "%", and the Qt front end follows it there.
+    bool readsLowercaseE = true;
 };
 
 // RWIN = (MTU - 40) * 4, four segments of the largest TCP payload that fits into
@@ -34,7 +50,19 @@ public:
     // Reads a decimal number written in the rules' number format. Blanks around
     // the number are allowed. Returns nothing for anything that is not a finite
     // number: an empty text, letters, a lone minus sign, a group separator
-    // ("1,500" in English), an overflow such as "1e400", "nan" or "inf".
+    // ("1,500" in English), an overflow such as "1e400", "nan" or "inf", or an
+    // underflow to zero such as "1e-400".
+    //
+    // The text is read character by character, a character being one UTF-8
+    // sequence or else a single byte; a separator or sign of the format that is
+    // longer than one character is therefore never matched (the Unicode marks
+    // some locales put around their minus sign make it unreadable, as in Qt).
+    // Besides the format's own signs, "+", "-" and U+2212 MINUS SIGN are always
+    // read. An optional sign, digits with at most one decimal separator and at
+    // least one digit, and an optional exponent marker followed by an optional
+    // sign and at least one digit make a number; leading zeros are allowed.
+    // Blanks are the Unicode white space characters, a single byte of 0x85 or
+    // 0xA0 included.
     std::optional<double> readNumber(std::string_view text) const;
 
     // Writes a number in the general decimal form: the shortest text with at most

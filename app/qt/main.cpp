@@ -2,6 +2,7 @@
 #include "controls.h"
 #include "identity.h"
 #include "main_window.h"
+#include "qt_text.h"
 #include "splash_window.h"
 
 #include <QApplication>
@@ -38,10 +39,10 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(lumox::identity::programTitle);
-    QApplication::setApplicationDisplayName(lumox::identity::programTitle);
-    QApplication::setApplicationVersion(lumox::identity::version);
-    QApplication::setOrganizationDomain(lumox::identity::organizationDomain);
+    QApplication::setApplicationName(lumox::qs(lumox::identity::programTitle));
+    QApplication::setApplicationDisplayName(lumox::qs(lumox::identity::programTitle));
+    QApplication::setApplicationVersion(lumox::qs(lumox::identity::version));
+    QApplication::setOrganizationDomain(lumox::qs(lumox::identity::organizationDomain));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));
     // The icon's two sizes as PNG: Qt reads those without loading an image plugin.
     QIcon icon;

@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "identity.h"
 #include "message_box.h"
+#include "qt_text.h"
 #include "sponsor_banners.h"
 #include "texts.h"
 #include "tuning_actions.h"
@@ -137,7 +138,7 @@ frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
       RegEdit1(std::make_unique<RegistryWriter>(*m_store))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(identity::programTitle);
+    setWindowTitle(qs(identity::programTitle));
     setFixedSize(twipsToPixels(5670), twipsToPixels(5595));
     setAutoFillBackground(true);
 
@@ -166,7 +167,7 @@ void frmMain::buildFrame()
     SSTab1->tabStrip()->setObjectName(QStringLiteral("SSTab1Tabs"));
     SSTab1->tabStrip()->setAccessibleName(QStringLiteral("Pages"));
     for (const QString &caption :
-         {texts::informationTab, texts::mtuTab, texts::rwinTab, texts::exitTab}) {
+         {qs(texts::informationTab), qs(texts::mtuTab), qs(texts::rwinTab), qs(texts::exitTab)}) {
         QWidget *page = SSTab1->addPage(caption);
         page->setAccessibleName(caption);
     }
@@ -180,16 +181,16 @@ void frmMain::buildInformationPage(QWidget *page)
     Picture2->setAccessibleName(QStringLiteral("Information"));
     Picture2->setGeometry(twipsRect(100, 360, 5295, 4780));
 
-    lblReg = makeLabel(Picture2, "lblReg", texts::informationHeading,
+    lblReg = makeLabel(Picture2, "lblReg", qs(texts::informationHeading),
                        twipsRect(120, 0, 5055, 495), LabelStyle::Heading);
     Line2 = makeRule(Picture2, "Line2", twipsPoint(0, 310), twipsPoint(5160, 310));
-    Label1 = makeLabel(Picture2, "Label1", texts::about, twipsRect(0, 360, 5175, 3015),
+    Label1 = makeLabel(Picture2, "Label1", qs(texts::about), twipsRect(0, 360, 5175, 3015),
                        LabelStyle::Centred);
-    Label2 = makeLabel(Picture2, "Label2", texts::donationNotice, twipsRect(240, 3360, 2655, 255),
+    Label2 = makeLabel(Picture2, "Label2", qs(texts::donationNotice), twipsRect(240, 3360, 2655, 255),
                        LabelStyle::Donation);
-    Label3 = makeLabel(Picture2, "Label3", texts::donationAddress,
+    Label3 = makeLabel(Picture2, "Label3", qs(texts::donationAddress),
                        twipsRect(240, 3600, 1815, 1335), LabelStyle::Donation);
-    Label5 = makeLabel(Picture2, "Label5", texts::clickHere, twipsRect(2520, 3960, 735, 495),
+    Label5 = makeLabel(Picture2, "Label5", qs(texts::clickHere), twipsRect(2520, 3960, 735, 495),
                        LabelStyle::Centred);
     Picture1 = makeBannerFrame(Picture2, "Picture1", 3360, 3720);
     imgAds = addBanner(Picture1, "imgAds");
@@ -198,24 +199,24 @@ void frmMain::buildInformationPage(QWidget *page)
 void frmMain::buildMtuPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageMTU"));
-    Label8 = makeLabel(page, "Label8", texts::mtuHeading, twipsRect(230, 360, 5055, 495),
+    Label8 = makeLabel(page, "Label8", qs(texts::mtuHeading), twipsRect(230, 360, 5055, 495),
                        LabelStyle::Heading);
     Line1 = makeRule(page, "Line1", twipsPoint(110, 675), twipsPoint(5270, 675));
-    Label9 = makeLabel(page, "Label9", texts::mtuHelp, twipsRect(120, 840, 5175, 1815),
+    Label9 = makeLabel(page, "Label9", qs(texts::mtuHelp), twipsRect(120, 840, 5175, 1815),
                        LabelStyle::Centred);
-    Label12 = makeLabel(page, "Label12", texts::mtuFieldLabel, twipsRect(240, 3000, 1335, 255),
+    Label12 = makeLabel(page, "Label12", qs(texts::mtuFieldLabel), twipsRect(240, 3000, 1335, 255),
                         LabelStyle::Plain);
-    txtMTU = makeTextBox(page, "txtMTU", twipsRect(1560, 3000, 975, 285), texts::mtuToolTip,
-                         QStringLiteral("MaxMTU setting"), texts::mtuDescription);
-    cmdSaveMTU = makeButton(page, "cmdSaveMTU", texts::saveButton, twipsRect(3480, 2760, 1815, 495),
-                            texts::saveDescription);
-    cmdResetMTU = makeButton(page, "cmdResetMTU", texts::resetButton,
-                             twipsRect(3480, 3240, 1815, 495), texts::resetDescription);
-    Label11 = makeLabel(page, "Label11", texts::donationNotice, twipsRect(345, 3720, 2655, 255),
+    txtMTU = makeTextBox(page, "txtMTU", twipsRect(1560, 3000, 975, 285), qs(texts::mtuToolTip),
+                         QStringLiteral("MaxMTU setting"), qs(texts::mtuDescription));
+    cmdSaveMTU = makeButton(page, "cmdSaveMTU", qs(texts::saveButton), twipsRect(3480, 2760, 1815, 495),
+                            qs(texts::saveDescription));
+    cmdResetMTU = makeButton(page, "cmdResetMTU", qs(texts::resetButton),
+                             twipsRect(3480, 3240, 1815, 495), qs(texts::resetDescription));
+    Label11 = makeLabel(page, "Label11", qs(texts::donationNotice), twipsRect(345, 3720, 2655, 255),
                         LabelStyle::Donation);
-    Label10 = makeLabel(page, "Label10", texts::donationAddress, twipsRect(345, 3960, 1815, 1335),
+    Label10 = makeLabel(page, "Label10", qs(texts::donationAddress), twipsRect(345, 3960, 1815, 1335),
                         LabelStyle::Donation);
-    Label6 = makeLabel(page, "Label6", texts::clickHere, twipsRect(2630, 4320, 735, 495),
+    Label6 = makeLabel(page, "Label6", qs(texts::clickHere), twipsRect(2630, 4320, 735, 495),
                        LabelStyle::Centred);
     Picture3 = makeBannerFrame(page, "Picture3", 3470, 4080);
     imgAds2 = addBanner(Picture3, "imgAds2");
@@ -224,27 +225,27 @@ void frmMain::buildMtuPage(QWidget *page)
 void frmMain::buildRwinPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageRWIN"));
-    Label14 = makeLabel(page, "Label14", texts::rwinHeading, twipsRect(230, 360, 5055, 495),
+    Label14 = makeLabel(page, "Label14", qs(texts::rwinHeading), twipsRect(230, 360, 5055, 495),
                         LabelStyle::Heading);
     Line3 = makeRule(page, "Line3", twipsPoint(110, 675), twipsPoint(5270, 675));
-    Label15 = makeLabel(page, "Label15", texts::rwinHelp, twipsRect(120, 840, 5175, 1815),
+    Label15 = makeLabel(page, "Label15", qs(texts::rwinHelp), twipsRect(120, 840, 5175, 1815),
                         LabelStyle::Centred);
-    Label16 = makeLabel(page, "Label16", texts::rwinFieldLabel, twipsRect(240, 3000, 1335, 255),
+    Label16 = makeLabel(page, "Label16", qs(texts::rwinFieldLabel), twipsRect(240, 3000, 1335, 255),
                         LabelStyle::Plain);
-    txtRWIN = makeTextBox(page, "txtRWIN", twipsRect(1320, 3000, 975, 285), texts::rwinToolTip,
-                          QStringLiteral("RWIN setting"), texts::rwinDescription);
+    txtRWIN = makeTextBox(page, "txtRWIN", twipsRect(1320, 3000, 975, 285), qs(texts::rwinToolTip),
+                          QStringLiteral("RWIN setting"), qs(texts::rwinDescription));
     lblCalc = makeLabel(page, "lblCalc", QString(), twipsRect(2400, 3000, 975, 615),
                         LabelStyle::Plain);
     lblCalc->setAccessibleName(QStringLiteral("RWIN formula"));
-    cmdSave = makeButton(page, "cmdSave", texts::saveButton, twipsRect(3480, 2760, 1815, 495),
-                         texts::saveDescription);
-    cmdReset = makeButton(page, "cmdReset", texts::resetButton, twipsRect(3480, 3240, 1815, 495),
-                          texts::resetDescription);
-    Label13 = makeLabel(page, "Label13", texts::donationNotice, twipsRect(345, 3720, 2655, 255),
+    cmdSave = makeButton(page, "cmdSave", qs(texts::saveButton), twipsRect(3480, 2760, 1815, 495),
+                         qs(texts::saveDescription));
+    cmdReset = makeButton(page, "cmdReset", qs(texts::resetButton), twipsRect(3480, 3240, 1815, 495),
+                          qs(texts::resetDescription));
+    Label13 = makeLabel(page, "Label13", qs(texts::donationNotice), twipsRect(345, 3720, 2655, 255),
                         LabelStyle::Donation);
-    Label4 = makeLabel(page, "Label4", texts::donationAddress, twipsRect(345, 3960, 1815, 1335),
+    Label4 = makeLabel(page, "Label4", qs(texts::donationAddress), twipsRect(345, 3960, 1815, 1335),
                        LabelStyle::Donation);
-    Label7 = makeLabel(page, "Label7", texts::clickHere, twipsRect(2630, 4320, 735, 495),
+    Label7 = makeLabel(page, "Label7", qs(texts::clickHere), twipsRect(2630, 4320, 735, 495),
                        LabelStyle::Centred);
     Picture4 = makeBannerFrame(page, "Picture4", 3470, 4080);
     imgAds3 = addBanner(Picture4, "imgAds3");
@@ -253,14 +254,14 @@ void frmMain::buildRwinPage(QWidget *page)
 void frmMain::buildExitPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageExit"));
-    Label18 = makeLabel(page, "Label18", texts::exitDonationNotice,
+    Label18 = makeLabel(page, "Label18", qs(texts::exitDonationNotice),
                         twipsRect(240, 1680, 2055, 495), LabelStyle::Donation);
-    Label17 = makeLabel(page, "Label17", texts::donationAddress, twipsRect(240, 2160, 1815, 1335),
+    Label17 = makeLabel(page, "Label17", qs(texts::donationAddress), twipsRect(240, 2160, 1815, 1335),
                         LabelStyle::Donation);
     Picture5 = makeBannerFrame(page, "Picture5", 3240, 2160);
     imgAds4 = addBanner(Picture5, "imgAds4");
-    cmdExit = makeButton(page, "cmdExit", texts::quitButton, twipsRect(2040, 3960, 1215, 495),
-                         texts::quitDescription);
+    cmdExit = makeButton(page, "cmdExit", qs(texts::quitButton), twipsRect(2040, 3960, 1215, 495),
+                         qs(texts::quitDescription));
 }
 
 BannerSlot *frmMain::addBanner(PictureBox *frame, const char *name)
@@ -360,7 +361,7 @@ void frmMain::cmdReset_Click()
 void frmMain::imgAds_Click()
 {
     if (!SponsorLauncher::open(sponsorAddress))
-        MessageBoxes::exclamation(this, identity::programTitle,
+        MessageBoxes::exclamation(this, qs(identity::programTitle),
                                   sponsorPageUnavailableText(sponsorAddress));
 }
 
