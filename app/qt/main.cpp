@@ -39,8 +39,10 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    // No application display name: on X11 Qt would append it to every window title, and
+    // the message boxes must carry their own titles alone ("Saved!", not "Saved! — Lumox
+    // 2000"). The main window's title is the program title anyway.
     QApplication::setApplicationName(lumox::qs(lumox::identity::programTitle));
-    QApplication::setApplicationDisplayName(lumox::qs(lumox::identity::programTitle));
     QApplication::setApplicationVersion(lumox::qs(lumox::identity::version));
     QApplication::setOrganizationDomain(lumox::qs(lumox::identity::organizationDomain));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));

@@ -4,6 +4,7 @@
 #include "classic_look.h"
 #include "controls.h"
 #include "identity.h"
+#include "layout.h"
 #include "message_box.h"
 #include "qt_text.h"
 #include "sponsor_banners.h"
@@ -18,8 +19,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace lumox {
 
@@ -27,84 +32,114 @@ namespace {
 
 const QColor headingGrey(128, 128, 128);
 const QColor donationBlue(0, 0, 255);
-constexpr int bannerInterval = 1750;
 
-enum class LabelStyle { Plain, Centred, Heading, Donation };
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry,
-                  LabelStyle style)
+// The layout table's entry for a control of the main window.
+const layout::Control &entry(const char *name)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    const layout::Control *control = layout::findMainWindowControl(name);
+    Q_ASSERT(control != nullptr);
+    return *control;
+}
+
+template <typename Widget> Widget *named(Widget *widget, const layout::Control &control)
+{
+    widget->setObjectName(qs(control.name));
+    if (!control.accessibleName.empty())
+        widget->setAccessibleName(qs(control.accessibleName));
+    if (!control.accessibleDescription.empty())
+        widget->setAccessibleDescription(qs(control.accessibleDescription));
+    return widget;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name)
+{
+    const layout::Control &control = entry(name);
+    auto *label = named(new QLabel(qs(control.text), parent), control);
+    label->setGeometry(twipsRect(control.rect));
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette palette = label->palette();
-    switch (style) {
-    case LabelStyle::Plain:
-        break;
-    case LabelStyle::Centred:
+    switch (control.style) {
+    case layout::Style::Centred:
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         break;
-    case LabelStyle::Heading:
+    case layout::Style::Heading:
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setFont(headingFont());
         palette.setColor(QPalette::WindowText, headingGrey);
         break;
-    case LabelStyle::Donation:
+    case layout::Style::Donation:
         palette.setColor(QPalette::WindowText, donationBlue);
+        break;
+    default:
         break;
     }
     label->setPalette(palette);
     return label;
 }
 
-QLineEdit *makeTextBox(QWidget *parent, const char *name, const QRect &geometry,
-                       const QString &toolTip, const QString &accessibleName,
-                       const QString &description)
+QLineEdit *makeTextBox(QWidget *parent, const char *name)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
+    const layout::Control &control = entry(name);
+    auto *box = named(new QLineEdit(parent), control);
+    box->setGeometry(twipsRect(control.rect));
     box->setMaxLength(std::numeric_limits<int>::max());
-    box->setToolTip(toolTip);
-    box->setAccessibleName(accessibleName);
-    box->setAccessibleDescription(description);
+    box->setToolTip(qs(control.toolTip));
     return box;
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QRect &geometry, const QString &description)
+QPushButton *makeButton(QWidget *parent, const char *name)
 {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setAccessibleName(text);
-    button->setAccessibleDescription(description);
+    const layout::Control &control = entry(name);
+    auto *button = named(new QPushButton(qs(control.text), parent), control);
+    button->setGeometry(twipsRect(control.rect));
     // Enter and Esc press no button.
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
 }
 
-PictureBox *makeBannerFrame(QWidget *parent, const char *name, int left, int top)
+PictureBox *makePictureBox(QWidget *parent, const char *name)
 {
-    auto *frame = new PictureBox(PictureBox::Border::Sunken3D, parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setAccessibleName(QStringLiteral("Sponsor banner"));
-    frame->setGeometry(twipsRect(left, top, 1860, 960));
-    return frame;
+    const layout::Control &control = entry(name);
+    const auto border = control.style == layout::Style::Sunken ? PictureBox::Border::Sunken3D
+                                                               : PictureBox::Border::None;
+    auto *box = named(new PictureBox(border, parent), control);
+    box->setGeometry(twipsRect(control.rect));
+    return box;
 }
 
-RuleLine *makeRule(QWidget *parent, const char *name, QPoint from, QPoint to)
+RuleLine *makeRule(QWidget *parent, const char *name)
 {
-    auto *line = new RuleLine(from, to, headingGrey, parent);
-    line->setObjectName(QLatin1String(name));
-    return line;
+    const layout::Control &control = entry(name);
+    const layout::TwipsRect &rect = control.rect;
+    auto *line = new RuleLine(twipsPoint(rect.left, rect.top),
+                              twipsPoint(rect.left + rect.width, rect.top), headingGrey, parent);
+    return named(line, control);
 }
 
 } // namespace
+
+// The boxes and the formula label, read and written as UTF-8 for the shared rules.
+class frmMain::CalculatorBoxes : public CalculatorControls
+{
+public:
+    explicit CalculatorBoxes(frmMain &window) : m_window(window) {}
+
+    std::string mtuText() const override { return utf8(m_window.txtMTU->text()); }
+    std::string rwinText() const override { return utf8(m_window.txtRWIN->text()); }
+    // The box's change notification runs txtRWIN_Change before setText returns.
+    void setRwinText(const std::string &text) override { m_window.txtRWIN->setText(qs(text)); }
+    void setFormulaCaption(const std::string &caption) override
+    {
+        m_window.lblCalc->setText(qs(caption));
+    }
+    void setFormulaVisible(bool visible) override { m_window.lblCalc->setVisible(visible); }
+
+private:
+    frmMain &m_window;
+};
 
 QPointer<frmMain> frmMain::s_instance;
 
@@ -126,20 +161,18 @@ frmMain *frmMain::instance()
     return s_instance.data();
 }
 
-frmMain::frmMain(QWidget *parent) : frmMain(makeDefaultRegistryStore(), parent)
-{
-}
+frmMain::frmMain(QWidget *parent) : frmMain(makeDefaultRegistryStore(), parent) {}
 
 frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       // The default locale is the user's own unless the application changes it.
-      m_calculator(QLocale()),
-      m_store(std::move(store)),
-      RegEdit1(std::make_unique<RegistryWriter>(*m_store))
+      m_calculator(QLocale()), m_calculatorBoxes(std::make_unique<CalculatorBoxes>(*this)),
+      m_store(std::move(store)), RegEdit1(std::make_unique<RegistryWriter>(*m_store))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(qs(identity::programTitle));
-    setFixedSize(twipsToPixels(5670), twipsToPixels(5595));
+    setFixedSize(twipsToPixels(layout::mainWindowClient.width),
+                 twipsToPixels(layout::mainWindowClient.height));
     setAutoFillBackground(true);
 
     buildFrame();
@@ -157,119 +190,89 @@ frmMain::~frmMain() = default;
 
 void frmMain::buildFrame()
 {
-    Frame1 = new EtchedFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(0, -70, 5655, 5655));
+    const layout::Control &frame = entry("Frame1");
+    Frame1 = named(new EtchedFrame(this), frame);
+    Frame1->setGeometry(twipsRect(frame.rect));
 
+    const layout::Control &tabs = entry("SSTab1");
     SSTab1 = new TabControl(Frame1);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setGeometry(twipsRect(120, 240, 5445, 5295));
+    SSTab1->setObjectName(qs(tabs.name));
+    SSTab1->setGeometry(twipsRect(tabs.rect));
     SSTab1->tabStrip()->setObjectName(QStringLiteral("SSTab1Tabs"));
-    SSTab1->tabStrip()->setAccessibleName(QStringLiteral("Pages"));
-    for (const QString &caption :
-         {qs(texts::informationTab), qs(texts::mtuTab), qs(texts::rwinTab), qs(texts::exitTab)}) {
-        QWidget *page = SSTab1->addPage(caption);
-        page->setAccessibleName(caption);
+    SSTab1->tabStrip()->setAccessibleName(qs(tabs.accessibleName));
+    for (const std::string_view caption : layout::tabCaptions) {
+        QWidget *page = SSTab1->addPage(qs(caption));
+        page->setAccessibleName(qs(caption));
     }
 }
 
 void frmMain::buildInformationPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageInformation"));
-    Picture2 = new PictureBox(PictureBox::Border::None, page);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setAccessibleName(QStringLiteral("Information"));
-    Picture2->setGeometry(twipsRect(100, 360, 5295, 4780));
-
-    lblReg = makeLabel(Picture2, "lblReg", qs(texts::informationHeading),
-                       twipsRect(120, 0, 5055, 495), LabelStyle::Heading);
-    Line2 = makeRule(Picture2, "Line2", twipsPoint(0, 310), twipsPoint(5160, 310));
-    Label1 = makeLabel(Picture2, "Label1", qs(texts::about), twipsRect(0, 360, 5175, 3015),
-                       LabelStyle::Centred);
-    Label2 = makeLabel(Picture2, "Label2", qs(texts::donationNotice), twipsRect(240, 3360, 2655, 255),
-                       LabelStyle::Donation);
-    Label3 = makeLabel(Picture2, "Label3", qs(texts::donationAddress),
-                       twipsRect(240, 3600, 1815, 1335), LabelStyle::Donation);
-    Label5 = makeLabel(Picture2, "Label5", qs(texts::clickHere), twipsRect(2520, 3960, 735, 495),
-                       LabelStyle::Centred);
-    Picture1 = makeBannerFrame(Picture2, "Picture1", 3360, 3720);
+    Picture2 = makePictureBox(page, "Picture2");
+    lblReg = makeLabel(Picture2, "lblReg");
+    Line2 = makeRule(Picture2, "Line2");
+    Label1 = makeLabel(Picture2, "Label1");
+    Label2 = makeLabel(Picture2, "Label2");
+    Label3 = makeLabel(Picture2, "Label3");
+    Label5 = makeLabel(Picture2, "Label5");
+    Picture1 = makePictureBox(Picture2, "Picture1");
     imgAds = addBanner(Picture1, "imgAds");
 }
 
 void frmMain::buildMtuPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageMTU"));
-    Label8 = makeLabel(page, "Label8", qs(texts::mtuHeading), twipsRect(230, 360, 5055, 495),
-                       LabelStyle::Heading);
-    Line1 = makeRule(page, "Line1", twipsPoint(110, 675), twipsPoint(5270, 675));
-    Label9 = makeLabel(page, "Label9", qs(texts::mtuHelp), twipsRect(120, 840, 5175, 1815),
-                       LabelStyle::Centred);
-    Label12 = makeLabel(page, "Label12", qs(texts::mtuFieldLabel), twipsRect(240, 3000, 1335, 255),
-                        LabelStyle::Plain);
-    txtMTU = makeTextBox(page, "txtMTU", twipsRect(1560, 3000, 975, 285), qs(texts::mtuToolTip),
-                         QStringLiteral("MaxMTU setting"), qs(texts::mtuDescription));
-    cmdSaveMTU = makeButton(page, "cmdSaveMTU", qs(texts::saveButton), twipsRect(3480, 2760, 1815, 495),
-                            qs(texts::saveDescription));
-    cmdResetMTU = makeButton(page, "cmdResetMTU", qs(texts::resetButton),
-                             twipsRect(3480, 3240, 1815, 495), qs(texts::resetDescription));
-    Label11 = makeLabel(page, "Label11", qs(texts::donationNotice), twipsRect(345, 3720, 2655, 255),
-                        LabelStyle::Donation);
-    Label10 = makeLabel(page, "Label10", qs(texts::donationAddress), twipsRect(345, 3960, 1815, 1335),
-                        LabelStyle::Donation);
-    Label6 = makeLabel(page, "Label6", qs(texts::clickHere), twipsRect(2630, 4320, 735, 495),
-                       LabelStyle::Centred);
-    Picture3 = makeBannerFrame(page, "Picture3", 3470, 4080);
+    Label8 = makeLabel(page, "Label8");
+    Line1 = makeRule(page, "Line1");
+    Label9 = makeLabel(page, "Label9");
+    Label12 = makeLabel(page, "Label12");
+    txtMTU = makeTextBox(page, "txtMTU");
+    cmdSaveMTU = makeButton(page, "cmdSaveMTU");
+    cmdResetMTU = makeButton(page, "cmdResetMTU");
+    Label11 = makeLabel(page, "Label11");
+    Label10 = makeLabel(page, "Label10");
+    Label6 = makeLabel(page, "Label6");
+    Picture3 = makePictureBox(page, "Picture3");
     imgAds2 = addBanner(Picture3, "imgAds2");
 }
 
 void frmMain::buildRwinPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageRWIN"));
-    Label14 = makeLabel(page, "Label14", qs(texts::rwinHeading), twipsRect(230, 360, 5055, 495),
-                        LabelStyle::Heading);
-    Line3 = makeRule(page, "Line3", twipsPoint(110, 675), twipsPoint(5270, 675));
-    Label15 = makeLabel(page, "Label15", qs(texts::rwinHelp), twipsRect(120, 840, 5175, 1815),
-                        LabelStyle::Centred);
-    Label16 = makeLabel(page, "Label16", qs(texts::rwinFieldLabel), twipsRect(240, 3000, 1335, 255),
-                        LabelStyle::Plain);
-    txtRWIN = makeTextBox(page, "txtRWIN", twipsRect(1320, 3000, 975, 285), qs(texts::rwinToolTip),
-                          QStringLiteral("RWIN setting"), qs(texts::rwinDescription));
-    lblCalc = makeLabel(page, "lblCalc", QString(), twipsRect(2400, 3000, 975, 615),
-                        LabelStyle::Plain);
-    lblCalc->setAccessibleName(QStringLiteral("RWIN formula"));
-    cmdSave = makeButton(page, "cmdSave", qs(texts::saveButton), twipsRect(3480, 2760, 1815, 495),
-                         qs(texts::saveDescription));
-    cmdReset = makeButton(page, "cmdReset", qs(texts::resetButton), twipsRect(3480, 3240, 1815, 495),
-                          qs(texts::resetDescription));
-    Label13 = makeLabel(page, "Label13", qs(texts::donationNotice), twipsRect(345, 3720, 2655, 255),
-                        LabelStyle::Donation);
-    Label4 = makeLabel(page, "Label4", qs(texts::donationAddress), twipsRect(345, 3960, 1815, 1335),
-                       LabelStyle::Donation);
-    Label7 = makeLabel(page, "Label7", qs(texts::clickHere), twipsRect(2630, 4320, 735, 495),
-                       LabelStyle::Centred);
-    Picture4 = makeBannerFrame(page, "Picture4", 3470, 4080);
+    Label14 = makeLabel(page, "Label14");
+    Line3 = makeRule(page, "Line3");
+    Label15 = makeLabel(page, "Label15");
+    Label16 = makeLabel(page, "Label16");
+    txtRWIN = makeTextBox(page, "txtRWIN");
+    lblCalc = makeLabel(page, "lblCalc");
+    cmdSave = makeButton(page, "cmdSave");
+    cmdReset = makeButton(page, "cmdReset");
+    Label13 = makeLabel(page, "Label13");
+    Label4 = makeLabel(page, "Label4");
+    Label7 = makeLabel(page, "Label7");
+    Picture4 = makePictureBox(page, "Picture4");
     imgAds3 = addBanner(Picture4, "imgAds3");
 }
 
 void frmMain::buildExitPage(QWidget *page)
 {
     page->setObjectName(QStringLiteral("pageExit"));
-    Label18 = makeLabel(page, "Label18", qs(texts::exitDonationNotice),
-                        twipsRect(240, 1680, 2055, 495), LabelStyle::Donation);
-    Label17 = makeLabel(page, "Label17", qs(texts::donationAddress), twipsRect(240, 2160, 1815, 1335),
-                        LabelStyle::Donation);
-    Picture5 = makeBannerFrame(page, "Picture5", 3240, 2160);
+    Label18 = makeLabel(page, "Label18");
+    Label17 = makeLabel(page, "Label17");
+    Picture5 = makePictureBox(page, "Picture5");
     imgAds4 = addBanner(Picture5, "imgAds4");
-    cmdExit = makeButton(page, "cmdExit", qs(texts::quitButton), twipsRect(2040, 3960, 1215, 495),
-                         qs(texts::quitDescription));
+    cmdExit = makeButton(page, "cmdExit");
 }
 
 BannerSlot *frmMain::addBanner(PictureBox *frame, const char *name)
 {
-    auto *banner = new BannerSlot(frame);
-    banner->setObjectName(QLatin1String(name));
-    banner->setAccessibleName(QStringLiteral("Sponsor banner: click to visit the sponsor"));
-    banner->setGeometry(QRect(frame->innerOrigin(), twipsRect(0, 0, 1800, 900).size()));
+    const layout::Control &control = entry(name);
+    auto *banner = named(new BannerSlot(frame), control);
+    // The slot sits at the frame's inner origin, whatever the frame's border.
+    banner->setGeometry(
+        QRect(frame->innerOrigin() + twipsPoint(control.rect.left, control.rect.top),
+              twipsRect(control.rect).size()));
     banner->setPixmap(initialBannerPicture());
     return banner;
 }
@@ -278,7 +281,7 @@ void frmMain::buildBannerTimer()
 {
     tmrAds = new QTimer(this);
     tmrAds->setObjectName(QStringLiteral("tmrAds"));
-    tmrAds->setInterval(bannerInterval);
+    tmrAds->setInterval(bannerIntervalMs);
     tmrAds->start();
 }
 
@@ -300,41 +303,44 @@ void frmMain::wireEvents()
 
 void frmMain::setFocusOrder()
 {
-    // The keyboard focus order of the whole window; controls of hidden pages
-    // are skipped by Qt because they are not visible.
-    const QList<QWidget *> order = {Picture1, txtMTU,   cmdSaveMTU, cmdResetMTU, txtRWIN,
-                                    cmdSave,  cmdReset, cmdExit,    Picture5,    Picture4,
-                                    SSTab1->tabStrip(), Picture3, Picture2};
+    // The keyboard focus order of the whole window, as the layout table numbers
+    // it; controls of hidden pages are skipped by Qt because they are not visible.
+    std::vector<const layout::Control *> focusable;
+    for (const layout::Control &control : layout::mainWindowControls()) {
+        if (control.focusOrder >= 0)
+            focusable.push_back(&control);
+    }
+    std::sort(focusable.begin(), focusable.end(),
+              [](const layout::Control *a, const layout::Control *b) {
+                  return a->focusOrder < b->focusOrder;
+              });
+    QList<QWidget *> order;
+    for (const layout::Control *control : focusable) {
+        // The tab control takes the focus on its strip of tabs.
+        QWidget *widget = control->kind == layout::Kind::TabControl
+                              ? SSTab1->tabStrip()
+                              : findChild<QWidget *>(qs(control->name));
+        Q_ASSERT(widget != nullptr);
+        order.append(widget);
+    }
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
 void frmMain::txtMTU_Change()
 {
-    const std::optional<QString> proposal = m_calculator.proposalText(txtMTU->text());
-    if (!proposal)
-        return;
-    if (txtRWIN->text() == *proposal) {
-        // Setting the same text raises no change notification; bring the
-        // formula label in line all the same.
-        txtRWIN_Change();
-    } else {
-        txtRWIN->setText(*proposal);
-    }
-    lblCalc->setText(RwinCalculator::formulaCaption(txtMTU->text()));
+    mtuChanged(m_calculator.rules(), *m_calculatorBoxes);
 }
 
 void frmMain::txtRWIN_Change()
 {
-    const std::optional<bool> matches = m_calculator.isProposal(txtMTU->text(), txtRWIN->text());
-    if (matches)
-        lblCalc->setVisible(*matches);
+    rwinChanged(m_calculator.rules(), *m_calculatorBoxes);
 }
 
 void frmMain::cmdSaveMTU_Click()
 {
-    showOutcome(saveTuningValues(*RegEdit1, txtMTU->text().toStdString(),
-                                 txtRWIN->text().toStdString()));
+    showOutcome(
+        saveTuningValues(*RegEdit1, txtMTU->text().toStdString(), txtRWIN->text().toStdString()));
 }
 
 void frmMain::cmdSave_Click()
@@ -377,8 +383,7 @@ void frmMain::imgAds3_Click()
 
 void frmMain::tmrAds_Timer()
 {
-    m_sponsorRandom.reseedFromClock();
-    m_sponsorNumber = sponsorNumberForDraw(m_sponsorRandom.next());
+    m_sponsorNumber = drawSponsorNumber(m_sponsorRandom);
     if (!m_sponsors)
         m_sponsors = std::make_unique<frmSponsors>();
     // The banners share the store's own picture; the exit page's banner

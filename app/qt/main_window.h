@@ -82,7 +82,11 @@ private:
     BannerSlot *addBanner(PictureBox *frame, const char *name);
     void showOutcome(const ActionOutcome &outcome);
 
+    // The three calculator controls as the shared calculator rules see them.
+    class CalculatorBoxes;
+
     RwinCalculator m_calculator;
+    std::unique_ptr<CalculatorBoxes> m_calculatorBoxes;
     std::unique_ptr<RegistryStore> m_store;
     // The registry writer: saving goes through it, resetting reaches the store directly.
     std::unique_ptr<RegistryWriter> RegEdit1;

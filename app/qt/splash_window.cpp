@@ -1,8 +1,10 @@
 #include "splash_window.h"
 
 #include "controls.h"
+#include "layout.h"
 #include "main_window.h"
 #include "pictures.h"
+#include "qt_text.h"
 #include "twips.h"
 
 #include <QPixmap>
@@ -14,19 +16,22 @@ frmStartup::frmStartup(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmStartup"));
-    setFixedSize(twipsToPixels(4590), twipsToPixels(4155));
+    setFixedSize(twipsToPixels(layout::splashWindowClient.width),
+                 twipsToPixels(layout::splashWindowClient.height));
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
 
+    const layout::Control &frame = *layout::findSplashWindowControl("Frame1");
     Frame1 = new EtchedFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(0, -70, 4575, 4215));
+    Frame1->setObjectName(qs(frame.name));
+    Frame1->setGeometry(twipsRect(frame.rect));
 
+    const layout::Control &picture = *layout::findSplashWindowControl("picStartup");
     picStartup = new PictureBox(PictureBox::Border::Sunken3D, Frame1);
-    picStartup->setObjectName(QStringLiteral("picStartup"));
-    picStartup->setAccessibleName(QStringLiteral("Lumox 2000"));
+    picStartup->setObjectName(qs(picture.name));
+    picStartup->setAccessibleName(qs(picture.accessibleName));
     picStartup->setFocusPolicy(Qt::NoFocus);
-    picStartup->setGeometry(twipsRect(130, 225, 4335, 3855));
+    picStartup->setGeometry(twipsRect(picture.rect));
     picStartup->setPicture(QPixmap(pictures::startup));
 
     tmrSplash = new QTimer(this);

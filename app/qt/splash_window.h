@@ -1,5 +1,7 @@
 #pragma once
 
+#include "layout.h"
+
 #include <QWidget>
 
 class QTimer;
@@ -18,7 +20,7 @@ class frmStartup : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int splashInterval = 1250;
+    static constexpr int splashInterval = layout::splashIntervalMs;
 
     // Creates the window and runs its load handler; the caller shows it.
     explicit frmStartup(QWidget *parent = nullptr);

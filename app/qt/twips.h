@@ -1,24 +1,25 @@
 #pragma once
 
+#include "layout.h"
+
 #include <QPoint>
 #include <QRect>
-
-#include <cmath>
 
 namespace lumox {
 
 // The window layout is drawn up in twips (1/1440 inch); at 96 dots per inch
-// fifteen twips make one pixel. Values in between are rounded to the nearest
-// pixel, halves away from zero.
-constexpr int twipsToPixels(int twips)
-{
-    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
-}
+// fifteen twips make one pixel (see layout::twipsToPixels for the rounding).
+using layout::twipsToPixels;
 
 inline QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                  twipsToPixels(height));
+}
+
+inline QRect twipsRect(const layout::TwipsRect &rect)
+{
+    return twipsRect(rect.left, rect.top, rect.width, rect.height);
 }
 
 inline QPoint twipsPoint(int x, int y)

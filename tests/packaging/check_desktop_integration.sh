@@ -78,14 +78,14 @@ done < <(sed -n 's:.*<image[^>]*>\([^<]*\)</image>.*:\1:p' "$metainfo")
 
 # The id the program gives the desktop (for window matching on Wayland), the desktop file's
 # name and the software-centre id must be one and the same.
-program_id=$(sed -n 's/.*setDesktopFileName(QStringLiteral("\([^"]*\)")).*/\1/p' "$source/app/main.cpp")
+program_id=$(sed -n 's/.*setDesktopFileName(QStringLiteral("\([^"]*\)")).*/\1/p' "$source/app/qt/main.cpp")
 [ "$program_id" = "$app_id" ] ||
-    fail "the program calls itself '$program_id' (app/main.cpp), its desktop file is $app_id.desktop"
+    fail "the program calls itself '$program_id' (app/qt/main.cpp), its desktop file is $app_id.desktop"
 metainfo_id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
 [ "$metainfo_id" = "$app_id" ] || fail "metainfo id is '$metainfo_id', expected $app_id"
 
 # The release the software centre shows is the version the program shows.
-program_version=$(sed -n 's/.*\bversion = QStringLiteral("\([^"]*\)").*/\1/p' "$source/app/identity.h")
+program_version=$(sed -n 's/.*\bversion = "\([^"]*\)";.*/\1/p' "$source/app/identity.h")
 release_version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
 [ -n "$program_version" ] || fail "no version found in app/identity.h"
 [ "$release_version" = "$program_version" ] ||

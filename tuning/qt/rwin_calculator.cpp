@@ -1,61 +1,79 @@
 #include "rwin_calculator.h"
 
-#include <cmath>
+#include <QChar>
+#include <QStringView>
+
+#include <string>
 
 namespace lumox {
 
-RwinCalculator::RwinCalculator(const QLocale &locale) : m_locale(locale)
+namespace {
+
+std::string utf8Of(QStringView text)
 {
-    // A group separator makes a text no number: "1,500" would otherwise be read
-    // as 1500 here and then refused when saved.
-    m_locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return text.toUtf8().toStdString();
+}
+
+} // namespace
+
+NumberFormat numberFormatOf(const QLocale &locale)
+{
+    NumberFormat format;
+    format.decimalSeparator = utf8Of(locale.decimalPoint());
+    format.groupSeparator = utf8Of(locale.groupSeparator());
+    format.minusSign = utf8Of(locale.negativeSign());
+    format.plusSign = utf8Of(locale.positiveSign());
+    const QString exponential = locale.exponential();
+    format.exponential = utf8Of(exponential);
+    // Qt compares the exponent marker without regard to case.
+    if (exponential.toCaseFolded() != exponential)
+        format.exponentialOtherCase = utf8Of(exponential.toCaseFolded());
+    else if (exponential.toUpper() != exponential)
+        format.exponentialOtherCase = utf8Of(exponential.toUpper());
+    // The locale's digits follow its zero, which may lie outside the BMP.
+    const QString zero = locale.zeroDigit();
+    const char32_t zeroCodePoint =
+        zero.size() == 2 ? QChar::surrogateToUcs4(zero[0], zero[1]) : zero[0].unicode();
+    for (char32_t digit = 0; digit < 10; ++digit) {
+        const char32_t codePoint = zeroCodePoint + digit;
+        format.digits[digit] = utf8Of(QString::fromUcs4(&codePoint, 1));
+    }
+    format.readsLowercaseE = locale.percent() != QLatin1String("%");
+    return format;
+}
+
+RwinCalculator::RwinCalculator(const QLocale &locale)
+    : m_locale(locale), m_rules(numberFormatOf(locale))
+{
 }
 
 std::optional<double> RwinCalculator::readNumber(const QString &text) const
 {
-    bool ok = false;
-    const double value = m_locale.toDouble(QStringView(text).trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return m_rules.readNumber(utf8Of(text));
 }
 
 QString RwinCalculator::writeNumber(double value) const
 {
-    // Negative zero would otherwise come out as "-0".
-    if (value == 0.0)
-        value = std::fabs(value);
-    // ASCII digits in every locale, since saving accepts nothing else; only the
-    // decimal separator is the locale's own.
-    QString text = QString::number(value, 'g', 15).toUpper();
-    text.replace(QLatin1Char('.'), m_locale.decimalPoint());
-    return text;
+    return QString::fromStdString(m_rules.writeNumber(value));
 }
 
 std::optional<QString> RwinCalculator::proposalText(const QString &mtuText) const
 {
-    const std::optional<double> mtu = readNumber(mtuText);
-    if (!mtu)
+    const std::optional<std::string> proposal = m_rules.proposalText(utf8Of(mtuText));
+    if (!proposal)
         return std::nullopt;
-    const double rwin = proposal(*mtu);
-    if (!std::isfinite(rwin))
-        return std::nullopt;
-    return writeNumber(rwin);
+    return QString::fromStdString(*proposal);
 }
 
 std::optional<bool> RwinCalculator::isProposal(const QString &mtuText,
                                                const QString &rwinText) const
 {
-    const std::optional<double> mtu = readNumber(mtuText);
-    const std::optional<double> rwin = readNumber(rwinText);
-    if (!mtu || !rwin)
-        return std::nullopt;
-    return proposal(*mtu) == *rwin;
+    return m_rules.isProposal(utf8Of(mtuText), utf8Of(rwinText));
 }
 
 QString RwinCalculator::formulaCaption(const QString &mtuText)
 {
-    return QLatin1Char('(') + mtuText + QLatin1String(" - 40) * 4");
+    return QString::fromStdString(RwinRules::formulaCaption(utf8Of(mtuText)));
 }
 
 } // namespace lumox

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rwin_rules.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -7,8 +9,14 @@
 
 namespace lumox {
 
+// The number format of a Qt locale, as the shared rules read it: what
+// QLocale::toDouble reads with group separators refused, a text trimmed of
+// blanks and the result finite, the rules read in this format too.
+NumberFormat numberFormatOf(const QLocale &locale);
+
 // The receive-window proposal: RWIN = (MTU - 40) * 4, four segments of the
-// largest TCP payload that fits into one packet of the given MTU.
+// largest TCP payload that fits into one packet of the given MTU. The Qt face
+// of the shared RwinRules.
 //
 // Numbers are read and written the way the given locale writes them (by
 // default the user's own), so that "1500,5" is a number to a German user.
@@ -45,8 +53,12 @@ public:
     // The formula caption with the MTU text inserted exactly as typed.
     static QString formulaCaption(const QString &mtuText);
 
+    const QLocale &locale() const { return m_locale; }
+    const RwinRules &rules() const { return m_rules; }
+
 private:
     QLocale m_locale;
+    RwinRules m_rules;
 };
 
 } // namespace lumox
