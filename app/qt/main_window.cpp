@@ -51,11 +51,17 @@ template <typename Widget> Widget *named(Widget *widget, const layout::Control &
     return widget;
 }
 
+// Names the widget and puts it where the table says.
+template <typename Widget> Widget *placed(Widget *widget, const layout::Control &control)
+{
+    widget->setGeometry(twipsRect(control.rect));
+    return named(widget, control);
+}
+
 QLabel *makeLabel(QWidget *parent, const char *name)
 {
     const layout::Control &control = entry(name);
-    auto *label = named(new QLabel(qs(control.text), parent), control);
-    label->setGeometry(twipsRect(control.rect));
+    auto *label = placed(new QLabel(qs(control.text), parent), control);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -82,8 +88,7 @@ QLabel *makeLabel(QWidget *parent, const char *name)
 QLineEdit *makeTextBox(QWidget *parent, const char *name)
 {
     const layout::Control &control = entry(name);
-    auto *box = named(new QLineEdit(parent), control);
-    box->setGeometry(twipsRect(control.rect));
+    auto *box = placed(new QLineEdit(parent), control);
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setToolTip(qs(control.toolTip));
     return box;
@@ -92,8 +97,7 @@ QLineEdit *makeTextBox(QWidget *parent, const char *name)
 QPushButton *makeButton(QWidget *parent, const char *name)
 {
     const layout::Control &control = entry(name);
-    auto *button = named(new QPushButton(qs(control.text), parent), control);
-    button->setGeometry(twipsRect(control.rect));
+    auto *button = placed(new QPushButton(qs(control.text), parent), control);
     // Enter and Esc press no button.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -105,9 +109,7 @@ PictureBox *makePictureBox(QWidget *parent, const char *name)
     const layout::Control &control = entry(name);
     const auto border = control.style == layout::Style::Sunken ? PictureBox::Border::Sunken3D
                                                                : PictureBox::Border::None;
-    auto *box = named(new PictureBox(border, parent), control);
-    box->setGeometry(twipsRect(control.rect));
-    return box;
+    return placed(new PictureBox(border, parent), control);
 }
 
 RuleLine *makeRule(QWidget *parent, const char *name)
@@ -191,8 +193,7 @@ frmMain::~frmMain() = default;
 void frmMain::buildFrame()
 {
     const layout::Control &frame = entry("Frame1");
-    Frame1 = named(new EtchedFrame(this), frame);
-    Frame1->setGeometry(twipsRect(frame.rect));
+    Frame1 = placed(new EtchedFrame(this), frame);
 
     const layout::Control &tabs = entry("SSTab1");
     SSTab1 = new TabControl(Frame1);
