@@ -59,10 +59,10 @@ QString RwinCalculator::writeNumber(double value) const
 
 std::optional<QString> RwinCalculator::proposalText(const QString &mtuText) const
 {
-    const std::optional<std::string> proposal = m_rules.proposalText(utf8Of(mtuText));
-    if (!proposal)
+    const std::optional<std::string> text = m_rules.proposalText(utf8Of(mtuText));
+    if (!text)
         return std::nullopt;
-    return QString::fromStdString(*proposal);
+    return QString::fromStdString(*text);
 }
 
 std::optional<bool> RwinCalculator::isProposal(const QString &mtuText,
