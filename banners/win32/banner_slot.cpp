@@ -5,12 +5,22 @@
 
 #include <windowsx.h>
 
+#include <new>
+
 namespace lumox::win32 {
 
 namespace {
 
-// The slot keeps its picture in its window's extra bytes.
-constexpr int pictureOffset = 0;
+// What a slot keeps: the picture it shows, with a reference of its own. It lives in
+// memory of the slot's, not in the window's extra bytes, so that a banner change does
+// not write to the window (under Wine every such write is a round trip to the server).
+struct SlotState
+{
+    IPicture *picture = nullptr;
+};
+
+// The window's extra bytes hold the slot's state, set once when the window is made.
+constexpr int stateOffset = 0;
 
 // The slot class, registered once per process; the atom tells slots from other windows.
 ATOM &slotClassAtom()
@@ -25,9 +35,15 @@ bool isBannerSlot(HWND hwnd)
            GetClassWord(hwnd, GCW_ATOM) == slotClassAtom();
 }
 
+SlotState *slotState(HWND slot)
+{
+    return reinterpret_cast<SlotState *>(GetWindowLongPtrA(slot, stateOffset));
+}
+
 IPicture *storedPicture(HWND slot)
 {
-    return reinterpret_cast<IPicture *>(GetWindowLongPtrA(slot, pictureOffset));
+    const SlotState *state = slotState(slot);
+    return state != nullptr ? state->picture : nullptr;
 }
 
 HWND topLevelWindow(HWND hwnd)
@@ -48,6 +64,16 @@ void paintSlot(HWND hwnd, HDC dc, const RECT &client)
 }
 
 // Message handlers.
+
+BOOL Slot_NonClientCreate(HWND hwnd, LPCREATESTRUCTA create)
+{
+    auto *state = new (std::nothrow) SlotState;
+    if (state == nullptr)
+        return FALSE;
+    SetWindowLongPtrA(hwnd, stateOffset, reinterpret_cast<LONG_PTR>(state));
+    // The default handling sets the window text.
+    return FORWARD_WM_NCCREATE(hwnd, create, DefWindowProcA);
+}
 
 BOOL Slot_EraseBackground(HWND, HDC)
 {
@@ -104,15 +130,19 @@ void Slot_LeftButtonUp(HWND hwnd, int x, int y, UINT)
 
 void Slot_Destroy(HWND hwnd)
 {
-    IPicture *picture = storedPicture(hwnd);
-    SetWindowLongPtrA(hwnd, pictureOffset, 0);
-    if (picture != nullptr)
-        picture->Release();
+    SlotState *state = slotState(hwnd);
+    SetWindowLongPtrA(hwnd, stateOffset, 0);
+    if (state == nullptr)
+        return;
+    if (state->picture != nullptr)
+        state->picture->Release();
+    delete state;
 }
 
 LRESULT CALLBACK slotWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+        HANDLE_MSG(hwnd, WM_NCCREATE, Slot_NonClientCreate);
         HANDLE_MSG(hwnd, WM_ERASEBKGND, Slot_EraseBackground);
         HANDLE_MSG(hwnd, WM_PAINT, Slot_Paint);
         HANDLE_MSG(hwnd, WM_LBUTTONDOWN, Slot_LeftButtonDown);
@@ -153,17 +183,19 @@ HWND createBannerSlot(HINSTANCE instance, HWND parent, const RECT &pixels, int c
 
 void setBannerPicture(HWND slot, IPicture *shared)
 {
-    if (!isBannerSlot(slot))
-        return;
-    IPicture *previous = storedPicture(slot);
-    if (previous == shared)
+    SlotState *state = isBannerSlot(slot) ? slotState(slot) : nullptr;
+    if (state == nullptr || state->picture == shared)
         return;
     if (shared != nullptr)
         shared->AddRef();
-    SetWindowLongPtrA(slot, pictureOffset, reinterpret_cast<LONG_PTR>(shared));
+    IPicture *previous = state->picture;
+    state->picture = shared;
     if (previous != nullptr)
         previous->Release();
-    InvalidateRect(slot, nullptr, FALSE);
+    // A slot on a hidden page is painted anew when its page is shown, so only a slot
+    // on the screen is marked: one slot per banner change in the main window.
+    if (IsWindowVisible(slot))
+        InvalidateRect(slot, nullptr, FALSE);
 }
 
 IPicture *bannerPicture(HWND slot)

@@ -26,8 +26,9 @@ HWND createBannerSlot(HINSTANCE instance, HWND parent, const RECT &pixels, int c
 // shows that very object, not a copy, and holds a reference of its own to it (AddRef
 // here, Release when it gets another picture or is destroyed), so the picture lives
 // at least as long as it is shown. Giving the picture the slot already shows changes
-// nothing; otherwise only the slot's own area is marked for repainting. Nothing
-// happens when `slot` is not a banner slot.
+// nothing. Otherwise, when the slot is on the screen (IsWindowVisible), its own area
+// and nothing else is marked for repainting; a hidden slot is painted with its new
+// picture when it is shown. Nothing happens when `slot` is not a banner slot.
 void setBannerPicture(HWND slot, IPicture *shared);
 
 // The picture the slot shows, without a new reference; nullptr when it shows none or

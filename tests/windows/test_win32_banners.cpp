@@ -261,7 +261,7 @@ TEST(Win32BannerSlot, ShowsTheStoresOwnObjectAndRepaintsOnlyItselfOnAChange)
     EXPECT_EQ(referencesAfter + 1, referencesWhileShown);
 }
 
-TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColour)
+TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColourAlsoAfterAChangeWhileHidden)
 {
     const auto store = frmSponsors::create(instance());
     ASSERT_NE(store, nullptr);
@@ -278,8 +278,11 @@ TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColour)
         const RenderedPicture overBlack(picture, RGB(0, 0, 0), 120, 60);
         const RenderedPicture overWhite(picture, RGB(255, 255, 255), 120, 60);
 
+        // Changed while its page is hidden, the slot shows the picture once it is shown.
+        ShowWindow(host.page(), SW_HIDE);
         setBannerPicture(slot, picture);
-        UpdateWindow(slot);
+        ShowWindow(host.page(), SW_SHOWNA);
+        UpdateWindow(host.top());
         const HDC dc = GetDC(slot);
         int transparent = 0;
         int mismatches = 0;
