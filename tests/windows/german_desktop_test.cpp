@@ -3,7 +3,12 @@
 #endif
 #include <windows.h>
 
+#include "rwin_rules.h"
+#include "user_number_format.h"
+
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <string>
 
@@ -27,6 +32,15 @@ TEST(GermanDesktop, TheUserLocaleWritesNumbersTheGermanWay)
     EXPECT_EQ(userLocaleInfo(LOCALE_SDECIMAL), ",");
     EXPECT_EQ(userLocaleInfo(LOCALE_STHOUSAND), ".");
     EXPECT_EQ(userLocaleInfo(LOCALE_SNEGATIVESIGN), "-");
+}
+
+// What a German user types is read with the separators of the user's own locale.
+TEST(GermanDesktop, TheCalculatorReadsTheUsersDecimalComma)
+{
+    const lumox::RwinRules rules(lumox::win32::userNumberFormat());
+    EXPECT_EQ(rules.proposalText("1500,5"), std::optional<std::string>("5842"));
+    EXPECT_EQ(rules.proposalText("1500.5"), std::nullopt) << "a group separator was read";
+    EXPECT_EQ(rules.writeNumber(5842.5), "5842,5");
 }
 
 } // namespace

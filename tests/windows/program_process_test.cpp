@@ -1,0 +1,407 @@
+#include "registry_store_suite.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The product executable (LUMOX_PROGRAM names it) started as a user starts it, watched
+// and driven from this process through the window manager alone: window classes,
+// window properties and messages, as another program on the desktop could.
+namespace lumox::testing {
+namespace {
+
+constexpr DWORD pollMs = 10;
+
+std::string className(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// The text of a window of the program: its caption as the window manager keeps it.
+std::string caption(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// The text of a control that keeps its own (an edit box), asked for with WM_GETTEXT.
+std::string windowText(HWND window)
+{
+    char text[512] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+SIZE windowSize(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The name a window of the program carries in its "LumoxControl" property.
+std::string controlName(HWND window)
+{
+    const auto atom =
+        static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(window, "LumoxControl")));
+    char name[64] = {};
+    if (atom == 0 || GlobalGetAtomNameA(atom, name, sizeof name) == 0) {
+        return {};
+    }
+    return name;
+}
+
+HWND findControl(HWND top, std::string_view name)
+{
+    struct Search
+    {
+        std::string_view name;
+        HWND found;
+    } search{name, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto &search = *reinterpret_cast<Search *>(data);
+            if (controlName(child) == search.name) {
+                search.found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Polls until the condition holds or timeoutMs have passed; returns whether it held.
+bool waitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() > deadline) {
+            return false;
+        }
+        Sleep(pollMs);
+    }
+}
+
+class RunningProgram
+{
+public:
+    RunningProgram() = default;
+    RunningProgram(const RunningProgram &) = delete;
+    RunningProgram &operator=(const RunningProgram &) = delete;
+    ~RunningProgram()
+    {
+        if (m_process.hProcess == nullptr) {
+            return;
+        }
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process.hProcess, 99);
+            WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+
+    // Starts the program; returns false (and says why) when it cannot be started.
+    ::testing::AssertionResult start()
+    {
+        const char *path = std::getenv("LUMOX_PROGRAM");
+        if (path == nullptr || *path == '\0') {
+            return ::testing::AssertionFailure() << "LUMOX_PROGRAM names no program";
+        }
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+            return ::testing::AssertionFailure()
+                   << path << " is not there; build it with make windows";
+        }
+        std::string commandLine = "\"" + std::string(path) + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        m_started = GetTickCount64();
+        if (!CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &m_process)) {
+            return ::testing::AssertionFailure() << "CreateProcessA failed: " << GetLastError();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    ULONGLONG millisecondsSinceStart() const { return GetTickCount64() - m_started; }
+
+    // The program's windows of the given class: its top-level windows and its
+    // message-only windows.
+    std::vector<HWND> windows(const char *windowClass) const
+    {
+        struct Search
+        {
+            DWORD processId;
+            const char *windowClass;
+            std::vector<HWND> found;
+        } search{m_process.dwProcessId, windowClass, {}};
+        const auto consider = [](HWND window, LPARAM data) -> BOOL {
+            auto &search = *reinterpret_cast<Search *>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search.processId && className(window) == search.windowClass) {
+                search.found.push_back(window);
+            }
+            return TRUE;
+        };
+        EnumWindows(consider, reinterpret_cast<LPARAM>(&search));
+        for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, windowClass, nullptr);
+             window != nullptr;
+             window = FindWindowExA(HWND_MESSAGE, window, windowClass, nullptr)) {
+            consider(window, reinterpret_cast<LPARAM>(&search));
+        }
+        return search.found;
+    }
+
+    // The one visible window of the class, once there is exactly one.
+    HWND waitForVisible(const char *windowClass, DWORD timeoutMs) const
+    {
+        HWND found = nullptr;
+        waitUntil(
+            [&] {
+                found = nullptr;
+                int visible = 0;
+                for (HWND window : windows(windowClass)) {
+                    if (IsWindowVisible(window)) {
+                        found = window;
+                        ++visible;
+                    }
+                }
+                return visible == 1;
+            },
+            timeoutMs);
+        return found;
+    }
+
+    // The message box the program shows, owned by owner.
+    HWND waitForMessageBox(HWND owner, DWORD timeoutMs) const
+    {
+        HWND found = nullptr;
+        waitUntil(
+            [&] {
+                for (HWND window : windows("#32770")) {
+                    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == owner) {
+                        found = window;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            timeoutMs);
+        return found;
+    }
+
+    // Whether the process ended within timeoutMs, and with which exit code.
+    std::optional<DWORD> waitForEnd(DWORD timeoutMs) const
+    {
+        if (WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+            return std::nullopt;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    ULONGLONG m_started = 0;
+};
+
+// The text of a message box: its static control of id 0xFFFF.
+std::string messageBoxText(HWND box)
+{
+    const HWND text = GetDlgItem(box, 0xFFFF);
+    return text != nullptr ? caption(text) : std::string();
+}
+
+// Presses OK in a message box and waits until it is gone.
+bool pressOk(HWND box)
+{
+    const HWND ok = GetDlgItem(box, IDOK);
+    if (ok == nullptr) {
+        return false;
+    }
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    return waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+}
+
+std::optional<StoredValue> registryValue(const std::string &path, const char *name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    const LONG code =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    if (code != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string text(data, size);
+    if (!text.empty() && text.back() == '\0') {
+        text.pop_back();
+    }
+    return StoredValue{type, text};
+}
+
+// Every place a save writes, with what it holds now, one "path\name=type:data" line each.
+std::vector<std::string> tuningValues()
+{
+    std::vector<std::string> lines;
+    const auto add = [&](const std::string &path, const char *name) {
+        const auto value = registryValue(path, name);
+        lines.push_back(path + "\\" + name + "=" +
+                        (value ? std::to_string(value->type) + ":" + value->data : "(none)"));
+    };
+    for (const std::string &path : adapterKeys) {
+        add(path, "MaxMTU");
+    }
+    add(tcpKey, "DefaultRcvWindow");
+    return lines;
+}
+
+std::vector<std::string> expectedValues(const char *mtu, const char *rwin)
+{
+    std::vector<std::string> lines;
+    for (const std::string &path : adapterKeys) {
+        lines.push_back(path + "\\MaxMTU=" + std::to_string(kRegSzType) + ":" + mtu);
+    }
+    lines.push_back(tcpKey + "\\DefaultRcvWindow=" + std::to_string(kRegSzType) + ":" + rwin);
+    return lines;
+}
+
+TEST(ProgramProcess, TheSplashHandsOverToOneMainWindowAndQuitEndsTheProgram)
+{
+    RunningProgram program;
+    ASSERT_TRUE(program.start());
+
+    const HWND splash = program.waitForVisible("frmStartup", 15000);
+    ASSERT_NE(splash, nullptr) << "no splash window within 15 s";
+    EXPECT_EQ(windowSize(splash).cx, 306);
+    EXPECT_EQ(windowSize(splash).cy, 277);
+    const LONG_PTR splashStyle = GetWindowLongPtrA(splash, GWL_STYLE);
+    EXPECT_TRUE(splashStyle & WS_POPUP);
+    EXPECT_FALSE(splashStyle & WS_CAPTION);
+    EXPECT_TRUE(GetWindowLongPtrA(splash, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
+        << "the splash has a taskbar button";
+
+    const HWND main = program.waitForVisible("frmMain", 15000);
+    ASSERT_NE(main, nullptr) << "no main window within 15 s";
+    EXPECT_GE(program.millisecondsSinceStart(), 1200u) << "the splash did not stay 1.25 s";
+    // The tick shows the main window first, then destroys the splash.
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(splash); }, 2000))
+        << "the splash outlived the hand-over";
+    EXPECT_TRUE(program.windows("frmStartup").empty());
+    EXPECT_EQ(program.windows("frmMain").size(), 1u);
+    EXPECT_EQ(caption(main), "Lumox 2000");
+    EXPECT_EQ(windowSize(main).cx, 378);
+    EXPECT_EQ(windowSize(main).cy, 373);
+    EXPECT_FALSE(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr) << "an owned window has no taskbar button";
+
+    // The first banner tick, 1.75 s after the main window came, makes the picture store;
+    // from then on it exists, and it is never shown.
+    bool storeShown = false;
+    const auto storeMade = [&] {
+        const std::vector<HWND> stores = program.windows("frmSponsors");
+        for (HWND store : stores) {
+            storeShown = storeShown || IsWindowVisible(store);
+        }
+        return !stores.empty();
+    };
+    ASSERT_TRUE(waitUntil(storeMade, 10000)) << "no frmSponsors window after a banner tick";
+    for (const ULONGLONG end = GetTickCount64() + 2 * 1750; GetTickCount64() < end;) {
+        storeMade();
+        Sleep(pollMs);
+    }
+    EXPECT_EQ(program.windows("frmSponsors").size(), 1u);
+    EXPECT_FALSE(storeShown) << "the picture store was shown";
+
+    const HWND quit = findControl(main, "cmdExit");
+    ASSERT_NE(quit, nullptr) << "no control named cmdExit";
+    EXPECT_EQ(caption(quit), "Quit");
+    PostMessageA(quit, BM_CLICK, 0, 0);
+    const auto exitCode = program.waitForEnd(5000);
+    ASSERT_TRUE(exitCode.has_value()) << "Quit did not end the program";
+    EXPECT_EQ(*exitCode, 0u);
+}
+
+TEST(ProgramProcess, ACloseMessageToTheMainWindowEndsTheProgram)
+{
+    RunningProgram program;
+    ASSERT_TRUE(program.start());
+    const HWND main = program.waitForVisible("frmMain", 15000);
+    ASSERT_NE(main, nullptr) << "no main window within 15 s";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    const auto exitCode = program.waitForEnd(5000);
+    ASSERT_TRUE(exitCode.has_value()) << "WM_CLOSE did not end the program";
+    EXPECT_EQ(*exitCode, 0u);
+}
+
+TEST(ProgramProcess, SaveWritesTheSixValuesAndResetRemovesThem)
+{
+    for (const std::string &path : adapterKeys) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, tcpKey.c_str());
+    const std::vector<std::string> nothing = tuningValues();
+
+    RunningProgram program;
+    ASSERT_TRUE(program.start());
+    const HWND main = program.waitForVisible("frmMain", 15000);
+    ASSERT_NE(main, nullptr) << "no main window within 15 s";
+    const HWND mtu = findControl(main, "txtMTU");
+    const HWND rwin = findControl(main, "txtRWIN");
+    const HWND save = findControl(main, "cmdSaveMTU");
+    const HWND reset = findControl(main, "cmdResetMTU");
+    ASSERT_TRUE(mtu && rwin && save && reset)
+        << "txtMTU, txtRWIN, cmdSaveMTU or cmdResetMTU missing";
+
+    SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1500"), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    EXPECT_EQ(windowText(rwin), "5840") << "typing the MTU proposes no RWIN";
+
+    PostMessageA(save, BM_CLICK, 0, 0);
+    HWND box = program.waitForMessageBox(main, 5000);
+    ASSERT_NE(box, nullptr) << "saving showed no message box owned by the main window";
+    EXPECT_EQ(caption(box), "Saved!") << messageBoxText(box);
+    EXPECT_NE(messageBoxText(box).find("1500"), std::string::npos) << messageBoxText(box);
+    ASSERT_TRUE(pressOk(box));
+    EXPECT_EQ(tuningValues(), expectedValues("1500", "5840"));
+
+    PostMessageA(reset, BM_CLICK, 0, 0);
+    box = program.waitForMessageBox(main, 5000);
+    ASSERT_NE(box, nullptr) << "resetting showed no message box owned by the main window";
+    EXPECT_EQ(caption(box), "Reset") << messageBoxText(box);
+    ASSERT_TRUE(pressOk(box));
+    EXPECT_EQ(tuningValues(), nothing);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.waitForEnd(5000).has_value());
+}
+
+} // namespace
+} // namespace lumox::testing
