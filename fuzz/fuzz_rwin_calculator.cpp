@@ -1,9 +1,13 @@
-// Fuzzes the RWIN calculator's reading and writing of numbers.
+// Fuzzes the RWIN calculator's reading and writing of numbers, and checks them against
+// Qt's own: a text reads as the number QLocale::toDouble reads from it (group separators
+// refused, the text trimmed, the result finite), and a number is written as
+// QString::number(value, 'g', 15) in capitals with the locale's decimal separator.
 //
-// Input: the first byte chooses the locale (its value modulo 3: en_US, de_DE, fr_FR)
-// and how the rest is decoded (its value divided by 3, modulo 2: UTF-8, or UTF-16 in
-// little-endian byte order, which also reaches lone surrogates). The decoded text is
-// the MTU text up to its first line feed and the RWIN text after it.
+// Input: the first byte chooses the locale (its value modulo the number of locales, in
+// the order of localeCases()) and how the rest is decoded (its value divided by that
+// number, modulo 2: UTF-8, or UTF-16 in little-endian byte order, which also reaches
+// lone surrogates). The decoded text is the MTU text up to its first line feed and the
+// RWIN text after it.
 
 #include "fuzz_support.h"
 #include "rwin_calculator.h"
@@ -12,6 +16,7 @@
 #include <QChar>
 #include <QLocale>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <cmath>
@@ -34,16 +39,30 @@ struct LocaleCase
     RwinCalculator calculator;
 };
 
-std::array<LocaleCase, 3> &localeCases()
+QLocale refusingGroups(const char *name)
 {
-    static std::array<LocaleCase, 3> cases = {{
-        {"en_US", QLocale(QLocale::English, QLocale::UnitedStates),
-         RwinCalculator(QLocale(QLocale::English, QLocale::UnitedStates))},
-        {"de_DE", QLocale(QLocale::German, QLocale::Germany),
-         RwinCalculator(QLocale(QLocale::German, QLocale::Germany))},
-        {"fr_FR", QLocale(QLocale::French, QLocale::France),
-         RwinCalculator(QLocale(QLocale::French, QLocale::France))},
-    }};
+    QLocale locale{QLatin1String(name)};
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+// The first three are the locales the corpus began with; the others bring what they do
+// not have: local digits (also beyond the BMP), minus signs with direction marks or
+// U+2212, exponent markers that are no letter e (some refusing a lower-case "e"), a
+// Cyrillic exponent, an apostrophe or a no-break space as group separator.
+constexpr std::array localeNames = {"en_US",  "de_DE", "fr_FR", "ar_EG", "fa_IR",
+                                    "sv_SE",  "uk_UA", "de_CH", "ur_IN", "ks_IN",
+                                    "ccp_BD", "my_MM", "ar_DZ", "sl_SI", "C"};
+
+std::array<LocaleCase, localeNames.size()> &localeCases()
+{
+    static std::array<LocaleCase, localeNames.size()> cases = [] {
+        std::array<LocaleCase, localeNames.size()> made;
+        for (std::size_t i = 0; i < localeNames.size(); ++i)
+            made[i] = {localeNames[i], refusingGroups(localeNames[i]),
+                       RwinCalculator(QLocale(QLatin1String(localeNames[i])))};
+        return made;
+    }();
     return cases;
 }
 
@@ -120,12 +139,45 @@ bool sameReading(const std::optional<double> &a, const std::optional<double> &b)
     return a.has_value() == b.has_value() && (!a || *a == *b);
 }
 
+// How Qt itself reads the text, and writes the number.
+std::optional<double> qtReading(const LocaleCase &locale, const QString &text)
+{
+    bool ok = false;
+    const double value = locale.locale.toDouble(QStringView(text).trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString qtWriting(const LocaleCase &locale, double value)
+{
+    QString text = QString::number(value == 0.0 ? 0.0 : value, 'g', 15).toUpper();
+    text.replace(QLatin1Char('.'), locale.locale.decimalPoint());
+    return text;
+}
+
+bool sameBits(const std::optional<double> &a, const std::optional<double> &b)
+{
+    return a.has_value() == b.has_value() &&
+           (!a || (*a == *b && std::signbit(*a) == std::signbit(*b)));
+}
+
 void checkReading(const LocaleCase &locale, const QString &text, const QString &other)
 {
     const RwinCalculator &calculator = locale.calculator;
     const std::string context = describe(locale, text, other);
     const std::optional<double> value = calculator.readNumber(text);
     LUMOX_FUZZ_CHECK(!value || std::isfinite(*value), context);
+
+    // Exactly what Qt reads: the same texts, the same numbers, the same signs of zero.
+    LUMOX_FUZZ_CHECK(sameBits(value, qtReading(locale, text)), context);
+    if (value) {
+        const QString written = calculator.writeNumber(*value);
+        LUMOX_FUZZ_CHECK(written == qtWriting(locale, *value),
+                         context + " written \"" + printable(written.toUtf8().toStdString()) +
+                             "\"");
+    }
 
     // Blanks around a number change nothing.
     const QString padded = QLatin1String(" \t") + text + QLatin1String("\t ");
@@ -209,8 +261,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    LocaleCase &locale = localeCases()[data[0] % 3];
-    const bool utf16 = (data[0] / 3) % 2 == 1;
+    const std::size_t count = localeCases().size();
+    LocaleCase &locale = localeCases()[data[0] % count];
+    const bool utf16 = (data[0] / count) % 2 == 1;
     const QString text = decode(data + 1, size - 1, utf16);
     const qsizetype lineFeed = text.indexOf(QLatin1Char('\n'));
     const QString mtu = lineFeed < 0 ? text : text.left(lineFeed);
