@@ -68,10 +68,14 @@ public:
     void setRwinText(const std::string &text) override
     {
         SetWindowTextA(m_form.txtRWIN, text.c_str());
+        // The new text shows from its start, also when it was set on a hidden page.
+        SendMessageA(m_form.txtRWIN, EM_SETSEL, 0, 0);
+        SendMessageA(m_form.txtRWIN, EM_SCROLLCARET, 0, 0);
     }
     void setFormulaCaption(const std::string &caption) override
     {
         SetWindowTextA(m_form.lblCalc, caption.c_str());
+        InvalidateRect(m_form.lblCalc, nullptr, FALSE);
     }
     void setFormulaVisible(bool visible) override
     {
@@ -189,7 +193,7 @@ LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
         HANDLE_MSG(hwnd, WM_COMMAND, self->Form_Command);
         HANDLE_MSG(hwnd, WM_NOTIFY, self->Form_Notify);
-        HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, self->Form_CtlColor);
+        HANDLE_MSG(hwnd, WM_DRAWITEM, self->Form_DrawItem);
         HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
         HANDLE_MSG(hwnd, WM_ACTIVATE, self->Form_Activate);
         HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
@@ -290,6 +294,14 @@ bool frmMain::createControls()
         }
         m_controls[i] = window;
     }
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].style == layout::Style::Heading) {
+            // A heading's box reaches into the text below it; as in the form, the
+            // text is drawn over the heading's empty lower part, not under it.
+            SetWindowPos(m_controls[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
     txtMTU = control("txtMTU");
     txtRWIN = control("txtRWIN");
     lblCalc = control("lblCalc");
@@ -329,10 +341,15 @@ HWND frmMain::createTabControl(const layout::Control &entry, HWND parent, const 
         return nullptr;
     }
     setControlName(SSTab1, entry.name);
+    const std::string accessibleName(entry.accessibleName);
+    SetWindowTextA(SSTab1, accessibleName.c_str());
     SendMessageA(SSTab1, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.normal), FALSE);
-    // Four tabs of equal width in one row.
-    TabCtrl_SetItemSize(SSTab1, width / static_cast<int>(layout::tabCaptions.size()),
-                        layout::tabStripHeight);
+    // Four tabs of equal width in one row. The selected tab stands out 2 pixels on
+    // either side; wider tabs would not fit and the strip would scroll.
+    constexpr int selectedTabOverhang = 2;
+    TabCtrl_SetItemSize(
+        SSTab1, (width - 2 * selectedTabOverhang) / static_cast<int>(layout::tabCaptions.size()),
+        layout::tabStripHeight);
     for (std::size_t i = 0; i < layout::tabCaptions.size(); ++i) {
         std::string caption(layout::tabCaptions[i]);
         TCITEMA item = {};
@@ -440,10 +457,16 @@ void frmMain::moveFocus(int step)
     }
     const int count = static_cast<int>(chain.size());
     HWND focus = GetFocus();
+    // The control with the focus, or else the one that holds it (the tab control
+    // holds the pages, so an exact match comes first).
     int current = -1;
-    for (int i = 0; i < count; ++i) {
-        if (chain[static_cast<std::size_t>(i)] == focus ||
-            IsChild(chain[static_cast<std::size_t>(i)], focus)) {
+    for (int i = 0; i < count && current < 0; ++i) {
+        if (chain[static_cast<std::size_t>(i)] == focus) {
+            current = i;
+        }
+    }
+    for (int i = 0; i < count && current < 0; ++i) {
+        if (IsChild(chain[static_cast<std::size_t>(i)], focus)) {
             current = i;
         }
     }
@@ -568,23 +591,20 @@ LRESULT frmMain::Form_Notify(HWND, int, NMHDR *header)
     return 0;
 }
 
-HBRUSH frmMain::Form_CtlColor(HWND hwnd, HDC dc, HWND child, int type)
+void frmMain::Form_DrawItem(HWND, const DRAWITEMSTRUCT *item)
 {
-    const layout::Control *entry = tableControl(GetDlgCtrlID(child));
+    const layout::Control *entry = tableControl(static_cast<int>(item->CtlID));
     if (entry == nullptr || entry->kind != layout::Kind::Label) {
-        return FORWARD_WM_CTLCOLORSTATIC(hwnd, dc, child, DefWindowProcA);
+        return;
     }
-    (void)type;
     COLORREF colour = GetSysColor(COLOR_BTNTEXT);
     if (entry->style == layout::Style::Heading) {
         colour = ruleColour;
     } else if (entry->style == layout::Style::Donation) {
         colour = donationColour;
     }
-    SetTextColor(dc, colour);
-    // No background of its own: the face colour of what lies below.
-    SetBkMode(dc, TRANSPARENT);
-    return GetSysColorBrush(COLOR_BTNFACE);
+    drawLabel(*item, colour,
+              entry->style == layout::Style::Centred || entry->style == layout::Style::Heading);
 }
 
 void frmMain::Form_Timer(HWND, UINT id)

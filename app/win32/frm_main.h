@@ -110,7 +110,7 @@ private:
     BOOL Form_Create(HWND hwnd, LPCREATESTRUCTA create);
     void Form_Command(HWND hwnd, int id, HWND control, UINT code);
     LRESULT Form_Notify(HWND hwnd, int id, NMHDR *header);
-    HBRUSH Form_CtlColor(HWND hwnd, HDC dc, HWND control, int type);
+    void Form_DrawItem(HWND hwnd, const DRAWITEMSTRUCT *item);
     void Form_Timer(HWND hwnd, UINT id);
     void Form_Activate(HWND hwnd, UINT state, HWND other, BOOL minimized);
     void Form_Close(HWND hwnd);

@@ -1,0 +1,771 @@
+// The Win32 splash and main window in-process: geometry and texts against the test's
+// own table, tooltips, the keyboard, the calculator, saving and resetting into the
+// registry of the Wine prefix, and how the window ends.
+#include "control_names.h"
+#include "controls.h"
+#include "frm_main.h"
+#include "frm_startup.h"
+#include "message_boxes.h"
+
+#include "registry_access.h"
+#include "texts.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace lumox::win32;
+namespace texts = lumox::texts;
+
+HINSTANCE instance()
+{
+    return GetModuleHandleA(nullptr);
+}
+
+std::string textOf(HWND window)
+{
+    char buffer[2048] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// A window's rectangle relative to the top-left corner of top's client area.
+RECT rectIn(HWND top, HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
+// One control of the main window as the user sees it: the table's twips divided
+// by fifteen and rounded, relative to the parent's inner area (a banner frame's
+// starts inside its 2-pixel border; a page's is the tab control's top-left).
+struct Row
+{
+    const char *name;
+    const char *parent;
+    RECT rect; // left, top, width, height
+    std::optional<std::string> text;
+    int focusOrder;
+};
+
+const std::vector<Row> &mainWindowRows()
+{
+    static const std::vector<Row> rows = {
+        {"Frame1", "frmMain", {0, -5, 377, 377}, std::nullopt, -1},
+        {"SSTab1", "Frame1", {8, 16, 363, 353}, std::nullopt, 11},
+        // Information
+        {"Picture2", "pageInformation", {7, 24, 353, 319}, std::nullopt, 13},
+        {"lblReg", "Picture2", {8, 0, 337, 33}, "Lumox 2000 Information", -1},
+        {"Line2", "Picture2", {0, 21, 344, 1}, std::nullopt, -1},
+        {"Label1", "Picture2", {0, 24, 345, 201}, std::string(texts::about), -1},
+        {"Label2", "Picture2", {16, 224, 177, 17}, "Send donations via UPS or FedEx to:", -1},
+        {"Label3", "Picture2", {16, 240, 121, 89}, std::string(texts::donationAddress), -1},
+        {"Label5", "Picture2", {168, 264, 49, 33}, "Just Click Here -->", -1},
+        {"Picture1", "Picture2", {224, 248, 124, 64}, std::nullopt, 0},
+        {"imgAds", "Picture1", {0, 0, 120, 60}, std::nullopt, -1},
+        // MTU Settings
+        {"Label8", "pageMTU", {15, 24, 337, 33}, "MTU Settings", -1},
+        {"Line1", "pageMTU", {7, 45, 344, 1}, std::nullopt, -1},
+        {"Label9", "pageMTU", {8, 56, 345, 121}, std::string(texts::mtuHelp), -1},
+        {"Label12", "pageMTU", {16, 200, 89, 17}, "MaxMTU Setting:", -1},
+        {"txtMTU", "pageMTU", {104, 200, 65, 19}, "", 1},
+        {"cmdSaveMTU", "pageMTU", {232, 184, 121, 33}, "Save MTU and RWIN", 2},
+        {"cmdResetMTU", "pageMTU", {232, 216, 121, 33}, "Reset To Default", 3},
+        {"Label11", "pageMTU", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
+        {"Label10", "pageMTU", {23, 264, 121, 89}, std::string(texts::donationAddress), -1},
+        {"Label6", "pageMTU", {175, 288, 49, 33}, "Just Click Here -->", -1},
+        {"Picture3", "pageMTU", {231, 272, 124, 64}, std::nullopt, 12},
+        {"imgAds2", "Picture3", {0, 0, 120, 60}, std::nullopt, -1},
+        // RWIN Settings
+        {"Label14", "pageRWIN", {15, 24, 337, 33}, "RWIN Settings", -1},
+        {"Line3", "pageRWIN", {7, 45, 344, 1}, std::nullopt, -1},
+        {"Label15", "pageRWIN", {8, 56, 345, 121}, std::string(texts::rwinHelp), -1},
+        {"Label16", "pageRWIN", {16, 200, 89, 17}, "RWIN Setting:", -1},
+        {"txtRWIN", "pageRWIN", {88, 200, 65, 19}, "", 4},
+        {"lblCalc", "pageRWIN", {160, 200, 65, 41}, "", -1},
+        {"cmdSave", "pageRWIN", {232, 184, 121, 33}, "Save MTU and RWIN", 5},
+        {"cmdReset", "pageRWIN", {232, 216, 121, 33}, "Reset To Default", 6},
+        {"Label13", "pageRWIN", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
+        {"Label4", "pageRWIN", {23, 264, 121, 89}, std::string(texts::donationAddress), -1},
+        {"Label7", "pageRWIN", {175, 288, 49, 33}, "Just Click Here -->", -1},
+        {"Picture4", "pageRWIN", {231, 272, 124, 64}, std::nullopt, 10},
+        {"imgAds3", "Picture4", {0, 0, 120, 60}, std::nullopt, -1},
+        // Exit Lumox 2000
+        {"Label18",
+         "pageExit",
+         {16, 112, 137, 33},
+         "PLEASESend donations via UPS or FedEx to:",
+         -1},
+        {"Label17", "pageExit", {16, 144, 121, 89}, std::string(texts::donationAddress), -1},
+        {"Picture5", "pageExit", {216, 144, 124, 64}, std::nullopt, 9},
+        {"imgAds4", "Picture5", {0, 0, 120, 60}, std::nullopt, -1},
+        {"cmdExit", "pageExit", {136, 264, 81, 33}, "Quit", 8},
+    };
+    return rows;
+}
+
+// Where each row's inner area starts in the main window's client area.
+std::map<std::string, POINT> innerOrigins()
+{
+    std::map<std::string, POINT> origins = {{"frmMain", {0, 0}}};
+    const auto borderOf = [](const std::string &name) {
+        return name.rfind("Picture", 0) == 0 && name != "Picture2" ? 2 : 0;
+    };
+    for (const Row &row : mainWindowRows()) {
+        const POINT parent = origins.at(row.parent);
+        const int border = borderOf(row.name);
+        origins[row.name] = {parent.x + row.rect.left + border, parent.y + row.rect.top + border};
+        if (std::string(row.name) == "SSTab1") {
+            for (const char *page : {"pageInformation", "pageMTU", "pageRWIN", "pageExit"}) {
+                origins[page] = {parent.x + row.rect.left, parent.y + row.rect.top};
+            }
+        }
+    }
+    return origins;
+}
+
+// The registry values saving writes, read back with the registry API.
+const std::array<std::string, 5> adapterKeys = {
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005"};
+const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+
+std::optional<std::string> readValue(const std::string &path, const char *name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    const LONG status =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) {
+        return std::nullopt;
+    }
+    return std::string(data);
+}
+
+// The six values as one list: five MaxMTU, then DefaultRcvWindow.
+std::vector<std::optional<std::string>> tuningValues()
+{
+    std::vector<std::optional<std::string>> values;
+    for (const std::string &key : adapterKeys) {
+        values.push_back(readValue(key, "MaxMTU"));
+    }
+    values.push_back(readValue(tcpKey, "DefaultRcvWindow"));
+    return values;
+}
+
+void writeValue(const std::string &path, const char *name, const std::string &data)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(key);
+}
+
+// Takes the registry back to how it was before the test: the keys saving may create
+// are deleted when they were not there, and the six values are removed.
+class RegistryGuard
+{
+public:
+    RegistryGuard()
+    {
+        for (const std::string &path : keysDeepestFirst()) {
+            HKEY key = nullptr;
+            const bool exists =
+                RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+            if (exists) {
+                RegCloseKey(key);
+            }
+            m_existed[path] = exists;
+        }
+        removeValues();
+    }
+    RegistryGuard(const RegistryGuard &) = delete;
+    RegistryGuard &operator=(const RegistryGuard &) = delete;
+    ~RegistryGuard()
+    {
+        removeValues();
+        for (const std::string &path : keysDeepestFirst()) {
+            if (!m_existed[path]) {
+                RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+            }
+        }
+    }
+
+    static void removeValues()
+    {
+        for (const std::string &path : adapterKeys) {
+            deleteValue(path, "MaxMTU");
+        }
+        deleteValue(tcpKey, "DefaultRcvWindow");
+    }
+
+private:
+    static std::vector<std::string> keysDeepestFirst()
+    {
+        std::vector<std::string> keys(adapterKeys.begin(), adapterKeys.end());
+        keys.insert(keys.end(), {"System\\CurrentControlSet\\Services\\Class\\NetTrans",
+                                 "System\\CurrentControlSet\\Services\\Class", tcpKey,
+                                 "System\\CurrentControlSet\\Services\\VxD"});
+        return keys;
+    }
+    static void deleteValue(const std::string &path, const char *name)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(key, name);
+            RegCloseKey(key);
+        }
+    }
+
+    std::map<std::string, bool> m_existed;
+};
+
+// Handles what is waiting in the thread's queue, for up to timeoutMs, until done()
+// holds; returns whether it does.
+template <typename Done> bool pumpUntil(Done done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+struct ShownBox
+{
+    HWND owner;
+    std::string title;
+    std::string text;
+};
+
+// A shown main window over the Windows registry, with both hooks replaced: message
+// boxes are recorded instead of shown, and destroying the window counts instead of
+// ending the thread's message loop.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageBoxes::setHook([this](HWND owner, std::string title, std::string text) {
+            m_boxes.push_back({owner, std::move(title), std::move(text)});
+        });
+        frmMain::setDestroyedHook([this] { ++m_destroyed; });
+        m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore());
+        ASSERT_NE(m_form, nullptr);
+        m_hwnd = m_form->hwnd();
+        m_form->show();
+    }
+    void TearDown() override
+    {
+        if (IsWindow(m_hwnd)) {
+            DestroyWindow(m_hwnd);
+        }
+        frmMain::setDestroyedHook({});
+        MessageBoxes::setHook({});
+    }
+
+    HWND control(const char *name) const { return findControl(m_hwnd, name); }
+
+    // What the program's message loop does with one keystroke sent to the focus.
+    void press(UINT key, bool withControl = false, bool withShift = false)
+    {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = withControl ? 0x80 : 0;
+        state[VK_SHIFT] = withShift ? 0x80 : 0;
+        SetKeyboardState(state);
+        for (UINT type : {WM_KEYDOWN, WM_KEYUP}) {
+            MSG message = {};
+            message.hwnd = GetFocus();
+            message.message = type;
+            message.wParam = key;
+            message.lParam = type == WM_KEYUP ? static_cast<LPARAM>(0xC0000001) : 1;
+            if (!m_form->preTranslateMessage(message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            // What TranslateMessage posted (WM_CHAR and the like) goes the same way.
+            MSG posted;
+            while (PeekMessageA(&posted, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+                if (!m_form->preTranslateMessage(posted)) {
+                    DispatchMessageA(&posted);
+                }
+            }
+        }
+        state[VK_CONTROL] = 0;
+        state[VK_SHIFT] = 0;
+        SetKeyboardState(state);
+    }
+
+    void type(HWND box, const std::string &text)
+    {
+        SetFocus(box);
+        SendMessageA(box, EM_SETSEL, 0, -1);
+        SendMessageA(box, WM_CLEAR, 0, 0);
+        for (char c : text) {
+            SendMessageA(box, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+        }
+    }
+
+    void click(const char *name)
+    {
+        HWND button = control(name);
+        ASSERT_NE(button, nullptr) << name;
+        SendMessageA(button, BM_CLICK, 0, 0);
+    }
+
+    std::string focusName() const { return controlName(GetFocus()); }
+
+    frmMain *m_form = nullptr;
+    HWND m_hwnd = nullptr;
+    std::vector<ShownBox> m_boxes;
+    int m_destroyed = 0;
+};
+
+TEST_F(MainWindowTest, IsACentredBorderlessPopupWithATaskbarButton)
+{
+    RECT window;
+    GetWindowRect(m_hwnd, &window);
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    EXPECT_EQ(window.right - window.left, 378);
+    EXPECT_EQ(window.bottom - window.top, 373);
+    EXPECT_EQ(client.right, 378) << "the window is exactly its client area";
+    EXPECT_EQ(client.bottom, 373);
+    EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 378) / 2);
+    EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 373) / 2);
+    const LONG style = GetWindowLongA(m_hwnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
+    EXPECT_TRUE(GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(GetWindow(m_hwnd, GW_OWNER), nullptr);
+    EXPECT_EQ(textOf(m_hwnd), "Lumox 2000");
+    char className[32] = {};
+    GetClassNameA(m_hwnd, className, sizeof className);
+    EXPECT_STREQ(className, "frmMain");
+    EXPECT_EQ(frmMain::instance(), m_form);
+    EXPECT_EQ(frmMain::create(instance(), lumox::makeDefaultRegistryStore()), nullptr)
+        << "there is only ever one main window";
+}
+
+TEST_F(MainWindowTest, EveryControlSitsWhereTheTableSaysWithItsText)
+{
+    const std::map<std::string, POINT> origins = innerOrigins();
+    for (const Row &row : mainWindowRows()) {
+        SCOPED_TRACE(row.name);
+        HWND window = control(row.name);
+        ASSERT_NE(window, nullptr);
+        const POINT parent = origins.at(row.parent);
+        const RECT expected = {parent.x + row.rect.left, parent.y + row.rect.top,
+                               parent.x + row.rect.left + row.rect.right,
+                               parent.y + row.rect.top + row.rect.bottom};
+        const RECT actual = rectIn(m_hwnd, window);
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.right, expected.right);
+        EXPECT_EQ(actual.bottom, expected.bottom);
+        // The control lies inside the window of its parent, or on its page.
+        HWND container = GetParent(window);
+        EXPECT_EQ(controlName(container), row.parent);
+        if (row.text) {
+            EXPECT_EQ(textOf(window), *row.text);
+        }
+        if (row.focusOrder >= 0 && !row.text) {
+            EXPECT_FALSE(textOf(window).empty()) << "a control that takes the focus needs a name";
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TabStripHasFourEqualTabsAndShowsOnlyTheSelectedPage)
+{
+    HWND tabs = control("SSTab1");
+    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 4);
+    const std::array<std::string, 4> captions = {"Information", "MTU Settings", "RWIN Settings",
+                                                 "Exit Lumox 2000"};
+    RECT first;
+    TabCtrl_GetItemRect(tabs, 0, &first);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        char caption[64] = {};
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = sizeof caption;
+        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(caption, captions[static_cast<std::size_t>(i)]);
+        RECT rect;
+        TabCtrl_GetItemRect(tabs, i, &rect);
+        EXPECT_EQ(rect.right - rect.left, first.right - first.left) << "equal widths";
+        EXPECT_EQ(rect.bottom - rect.top, 20);
+        EXPECT_EQ(rect.top, first.top) << "one row";
+    }
+    // All four fit: the strip shows no scroll arrows, and the tabs fill it but for
+    // the room the selected tab needs to stand out.
+    EXPECT_EQ(FindWindowExA(tabs, nullptr, UPDOWN_CLASSA, nullptr) != nullptr &&
+                  IsWindowVisible(FindWindowExA(tabs, nullptr, UPDOWN_CLASSA, nullptr)),
+              false);
+    EXPECT_GE(4 * (first.right - first.left), 363 - 8);
+    EXPECT_EQ(m_form->currentPage(), 0);
+    const std::array<const char *, 4> pages = {"pageInformation", "pageMTU", "pageRWIN",
+                                               "pageExit"};
+    for (int selected : {0, 2, 1, 3, 0}) {
+        // As a click on the tab does it.
+        TabCtrl_SetCurSel(tabs, selected);
+        NMHDR header = {tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)),
+                        static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageA(m_hwnd, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(IsWindowVisible(control(pages[static_cast<std::size_t>(i)])) != FALSE,
+                      i == selected)
+                << selected << " " << i;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, OnlyTheTwoBoxesHaveTooltipsThatWrap)
+{
+    HWND tips = m_form->toolTipWindow();
+    ASSERT_NE(tips, nullptr);
+    EXPECT_GT(SendMessageA(tips, TTM_GETMAXTIPWIDTH, 0, 0), 0);
+    std::map<std::string, std::string> found;
+    const int count = static_cast<int>(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        ASSERT_TRUE(SendMessageA(tips, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool)));
+        char text[512] = {};
+        tool.lpszText = text;
+        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        found[controlName(reinterpret_cast<HWND>(tool.uId))] = text;
+    }
+    std::map<std::string, std::string> expected = {
+        {"txtMTU", "Please enter your ISP's MaxMTU setting in this field. Contact your ISP to "
+                   "find out what it is if you're not sure."},
+        {"txtRWIN", "You don't have to enter anything here unless you really know what you're "
+                    "doing."}};
+    // Before version 6 the tooltip control hands out no more than 80 characters.
+    for (auto &[name, text] : expected) {
+        text = text.substr(0, 80);
+    }
+    EXPECT_EQ(found, expected);
+}
+
+TEST_F(MainWindowTest, LabelsBreakTheirLinesLikeTheFormsLabels)
+{
+    const std::vector<std::string> address = {"Martin Quillfeather", "42 Modem Lane",
+                                              "Harbour District", "Port Lumen 40404",
+                                              "Republic of Lumoria"};
+    for (const char *name : {"Label3", "Label10", "Label4", "Label17"}) {
+        EXPECT_EQ(labelLines(control(name)), address) << name;
+    }
+    for (const char *name : {"Label5", "Label6", "Label7"}) {
+        EXPECT_EQ(labelLines(control(name)), (std::vector<std::string>{"Just Click", "Here -->"}))
+            << name;
+    }
+    // Every text fits its label's height; the formula's longest caption too.
+    SetWindowTextA(control("lblCalc"), "(65535 - 40) * 4");
+    for (const Row &row : mainWindowRows()) {
+        const std::string name = row.name;
+        if (name.rfind("Label", 0) != 0 && name.rfind("lbl", 0) != 0) {
+            continue;
+        }
+        HWND label = control(row.name);
+        HDC dc = GetDC(label);
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        const int lines = static_cast<int>(labelLines(label).size());
+        EXPECT_LE(lines * metrics.tmHeight, row.rect.bottom) << name << ": " << lines;
+    }
+}
+
+TEST_F(MainWindowTest, TabFollowsTheFocusOrderOverTheVisiblePageOnly)
+{
+    m_form->selectPage(1);
+    SetFocus(control("txtMTU"));
+    std::vector<std::string> forward;
+    for (int i = 0; i < 5; ++i) {
+        press(VK_TAB);
+        forward.push_back(focusName());
+    }
+    EXPECT_EQ(forward, (std::vector<std::string>{"cmdSaveMTU", "cmdResetMTU", "SSTab1", "Picture3",
+                                                 "txtMTU"}));
+    press(VK_TAB, false, true);
+    EXPECT_EQ(focusName(), "Picture3");
+
+    m_form->selectPage(2);
+    SetFocus(control("txtRWIN"));
+    press(VK_TAB);
+    EXPECT_EQ(focusName(), "cmdSave");
+    press(VK_TAB);
+    EXPECT_EQ(focusName(), "cmdReset");
+
+    // Ctrl+Tab and Ctrl+PgDn turn to the next page, Ctrl+Shift+Tab and Ctrl+PgUp back;
+    // the focus leaves the page that goes out of view.
+    press(VK_TAB, true);
+    EXPECT_EQ(m_form->currentPage(), 3);
+    EXPECT_EQ(focusName(), "cmdExit");
+    press(VK_NEXT, true);
+    EXPECT_EQ(m_form->currentPage(), 0);
+    press(VK_PRIOR, true);
+    EXPECT_EQ(m_form->currentPage(), 3);
+    press(VK_TAB, true, true);
+    EXPECT_EQ(m_form->currentPage(), 2);
+    EXPECT_TRUE(IsWindowVisible(GetFocus()));
+}
+
+TEST_F(MainWindowTest, EnterAndEscapePressNoButtonButSpaceDoes)
+{
+    m_form->selectPage(1);
+    SetWindowTextA(control("txtMTU"), "1500");
+    SetFocus(control("cmdSaveMTU"));
+    {
+        RegistryGuard registry;
+        press(VK_RETURN);
+        press(VK_ESCAPE);
+        SetFocus(control("txtMTU"));
+        press(VK_RETURN);
+        EXPECT_TRUE(m_boxes.empty());
+        // The same way of pressing keys does reach the button.
+        SetFocus(control("cmdSaveMTU"));
+        press(VK_SPACE);
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].title, "Saved!");
+    }
+    EXPECT_TRUE(IsWindow(m_hwnd));
+}
+
+TEST_F(MainWindowTest, TypingAnMtuProposesRwinAndFillsTheCaption)
+{
+    HWND mtu = control("txtMTU");
+    HWND rwin = control("txtRWIN");
+    HWND formula = control("lblCalc");
+    m_form->selectPage(1);
+    type(mtu, "1500");
+    EXPECT_EQ(textOf(rwin), "5840");
+    EXPECT_EQ(textOf(formula), "(1500 - 40) * 4");
+    m_form->selectPage(2);
+    EXPECT_TRUE(IsWindowVisible(formula));
+    type(rwin, "8192");
+    EXPECT_FALSE(IsWindowVisible(formula));
+    type(rwin, "5840");
+    EXPECT_TRUE(IsWindowVisible(formula));
+    // A caption set before txtRWIN_Change had run would show the MTU before last.
+    type(rwin, "1");
+    m_form->selectPage(1);
+    type(mtu, "576");
+    EXPECT_EQ(textOf(rwin), "2144");
+    EXPECT_EQ(textOf(formula), "(576 - 40) * 4");
+    EXPECT_NE(GetWindowLongA(formula, GWL_STYLE) & WS_VISIBLE, 0);
+    // Not a number: the other box and the label stay as they are.
+    type(mtu, "abc");
+    EXPECT_EQ(textOf(rwin), "2144");
+    EXPECT_EQ(textOf(formula), "(576 - 40) * 4");
+}
+
+TEST_F(MainWindowTest, BothSaveButtonsWriteTheSixValues)
+{
+    for (const char *button : {"cmdSaveMTU", "cmdSave"}) {
+        SCOPED_TRACE(button);
+        RegistryGuard registry;
+        m_boxes.clear();
+        SetWindowTextA(control("txtMTU"), "1500");
+        SetWindowTextA(control("txtRWIN"), "6000");
+        m_form->selectPage(std::string(button) == "cmdSave" ? 2 : 1);
+        click(button);
+        EXPECT_EQ(tuningValues(), (std::vector<std::optional<std::string>>{
+                                      "1500", "1500", "1500", "1500", "1500", "6000"}));
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].owner, m_hwnd);
+        EXPECT_EQ(m_boxes[0].title, "Saved!");
+        EXPECT_EQ(m_boxes[0].text.rfind("MaxMTU setting: 1500 & RWIN setting: 6000 saved!", 0), 0u)
+            << m_boxes[0].text;
+    }
+}
+
+TEST_F(MainWindowTest, BothResetButtonsRemoveThem)
+{
+    for (const char *button : {"cmdResetMTU", "cmdReset"}) {
+        SCOPED_TRACE(button);
+        RegistryGuard registry;
+        m_boxes.clear();
+        SetWindowTextA(control("txtMTU"), "1500");
+        m_form->selectPage(1);
+        click("cmdSaveMTU");
+        ASSERT_EQ(tuningValues().front(), "1500");
+        writeValue(tcpKey, "Other", "kept");
+        m_form->selectPage(std::string(button) == "cmdReset" ? 2 : 1);
+        click(button);
+        EXPECT_EQ(tuningValues(), std::vector<std::optional<std::string>>(6));
+        EXPECT_EQ(readValue(tcpKey, "Other"), "kept");
+        ASSERT_EQ(m_boxes.size(), 2u);
+        EXPECT_EQ(m_boxes[1].owner, m_hwnd);
+        EXPECT_EQ(m_boxes[1].title, "Reset");
+        EXPECT_EQ(m_boxes[1].text, "Settings reset!");
+        // The boxes keep what they show.
+        EXPECT_EQ(textOf(control("txtMTU")), "1500");
+        EXPECT_EQ(textOf(control("txtRWIN")), "5840");
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tcpKey.c_str(), 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Other");
+            RegCloseKey(key);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, BadInputIsNotSavedAndLeavesTheRegistryAsItWas)
+{
+    RegistryGuard registry;
+    for (const std::string &key : adapterKeys) {
+        writeValue(key, "MaxMTU", "576");
+    }
+    writeValue(tcpKey, "DefaultRcvWindow", "2144");
+    const auto before = tuningValues();
+    m_form->selectPage(1);
+    for (const auto &[mtu, rwin] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"1500", "-5"}, {"15OO", "5840"}, {"1500.5", "5842"}}) {
+        SCOPED_TRACE(mtu + " / " + rwin);
+        m_boxes.clear();
+        SetWindowTextA(control("txtMTU"), mtu.c_str());
+        SetWindowTextA(control("txtRWIN"), rwin.c_str());
+        click("cmdSaveMTU");
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].title, "Not Saved");
+        EXPECT_EQ(tuningValues(), before);
+    }
+    EXPECT_TRUE(IsWindow(m_hwnd));
+}
+
+TEST_F(MainWindowTest, QuitDestroysTheWindowAndEndsTheProgram)
+{
+    m_form->selectPage(3);
+    click("cmdExit");
+    EXPECT_FALSE(IsWindow(m_hwnd));
+    EXPECT_EQ(m_destroyed, 1);
+    EXPECT_EQ(frmMain::instance(), nullptr);
+    EXPECT_TRUE(m_boxes.empty()) << "nothing is asked or shown";
+}
+
+TEST_F(MainWindowTest, ClosingByOtherMeansEndsTheProgramToo)
+{
+    SendMessageA(m_hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hwnd));
+    EXPECT_EQ(m_destroyed, 1);
+
+    // Alt+F4, wherever the focus is.
+    m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore());
+    ASSERT_NE(m_form, nullptr);
+    m_hwnd = m_form->hwnd();
+    m_form->show();
+    m_form->selectPage(1);
+    SetFocus(control("txtMTU"));
+    SendMessageA(GetFocus(), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    EXPECT_TRUE(pumpUntil([this] { return !IsWindow(m_hwnd); }, 2000));
+    EXPECT_EQ(m_destroyed, 2);
+}
+
+TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
+{
+    int destroyed = 0;
+    frmMain::setDestroyedHook([&destroyed] { ++destroyed; });
+    frmStartup *splash = frmStartup::create(instance());
+    ASSERT_NE(splash, nullptr);
+    HWND hwnd = splash->hwnd();
+    splash->show();
+
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(window.right - window.left, 306);
+    EXPECT_EQ(window.bottom - window.top, 277);
+    EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 306) / 2);
+    EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 277) / 2);
+    EXPECT_FALSE(GetWindowLongA(hwnd, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no taskbar button";
+    EXPECT_FALSE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    const RECT frame = rectIn(hwnd, findControl(hwnd, "Frame1"));
+    EXPECT_EQ(frame.top, -5);
+    EXPECT_EQ(frame.right, 305);
+    const RECT picture = rectIn(hwnd, findControl(hwnd, "picStartup"));
+    EXPECT_EQ(picture.left, 9);
+    EXPECT_EQ(picture.top, 10);
+    EXPECT_EQ(picture.right - picture.left, 289);
+    EXPECT_EQ(picture.bottom - picture.top, 257);
+    RECT inner;
+    GetClientRect(findControl(hwnd, "picStartup"), &inner);
+    EXPECT_EQ(inner.right, 285) << "a 2-pixel sunken border";
+    EXPECT_EQ(inner.bottom, 253);
+
+    // Keys and a close request change nothing; the timer alone ends the splash.
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(frmMain::instance(), nullptr);
+
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(pumpUntil([hwnd] { return !IsWindow(hwnd); }, 4000));
+    const DWORD shown = GetTickCount() - start;
+    EXPECT_GE(shown, 1000u) << "the splash stays for its timer's interval";
+    frmMain *main = frmMain::instance();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main->hwnd()));
+
+    // Nothing more happens: still one main window, and no splash.
+    pumpUntil([] { return false; }, 1500);
+    std::map<std::string, int> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND each, LPARAM tally) {
+            char name[32] = {};
+            GetClassNameA(each, name, sizeof name);
+            ++(*reinterpret_cast<std::map<std::string, int> *>(tally))[name];
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows["frmMain"], 1);
+    EXPECT_EQ(windows["frmStartup"], 0);
+
+    DestroyWindow(main->hwnd());
+    EXPECT_EQ(destroyed, 1);
+    frmMain::setDestroyedHook({});
+}
+
+} // namespace
