@@ -41,9 +41,9 @@ std::unique_ptr<frmSponsors> frmSponsors::create(HINSTANCE instance)
     store->m_instance = instance;
     // A popup without WS_VISIBLE and, as a tool window, without a taskbar button.
     // Form_Load (WM_CREATE) decodes the pictures.
-    const HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, className, WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, instance, store.get());
-    if (hwnd == nullptr)
+    const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, className, className, WS_POPUP, 0, 0, 0,
+                                        0, nullptr, nullptr, instance, store.get());
+    if (window == nullptr)
         return nullptr;
     return store;
 }
@@ -101,8 +101,9 @@ void frmSponsors::Form_Terminate(HWND hwnd)
 LRESULT CALLBACK frmSponsors::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        const auto *create = reinterpret_cast<const CREATESTRUCTA *>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        const auto *creation = reinterpret_cast<const CREATESTRUCTA *>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
     auto *self = reinterpret_cast<frmSponsors *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self == nullptr)
@@ -110,7 +111,7 @@ LRESULT CALLBACK frmSponsors::windowProc(HWND hwnd, UINT message, WPARAM wParam,
     switch (message) {
         HANDLE_MSG(hwnd, WM_CREATE, self->Form_Load);
         HANDLE_MSG(hwnd, WM_WINDOWPOSCHANGING, self->Form_WindowPosChanging);
-        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_QueryUnload);
+        HANDLE_MSG(hwnd, WM_CLOSE, Form_QueryUnload);
         HANDLE_MSG(hwnd, WM_NCDESTROY, self->Form_Terminate);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -50,9 +50,9 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Message handlers.
-    BOOL Form_Load(HWND hwnd, LPCREATESTRUCTA create);
+    BOOL Form_Load(HWND hwnd, LPCREATESTRUCTA creation);
     BOOL Form_WindowPosChanging(HWND hwnd, LPWINDOWPOS position);
-    void Form_QueryUnload(HWND hwnd);
+    static void Form_QueryUnload(HWND hwnd);
     void Form_Terminate(HWND hwnd);
 
     HINSTANCE m_instance = nullptr;

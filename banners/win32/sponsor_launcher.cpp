@@ -42,7 +42,7 @@ bool SponsorLauncher::openInSystemBrowser(std::string_view address)
     return startProgram(sponsorCommandLine(address));
 }
 
-bool SponsorLauncher::startProgram(std::string_view commandLine)
+bool SponsorLauncher::startProgram(const std::string &commandLine)
 {
     // CreateProcessA may write into the command line, so it gets a buffer of its own.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace lumox::win32 {
@@ -37,7 +38,7 @@ public:
     // (STARTF_USESHOWWINDOW with SW_SHOWNORMAL). It does not wait for the program and
     // closes the process and thread handles at once. Returns false when the program
     // could not be started.
-    static bool startProgram(std::string_view commandLine);
+    static bool startProgram(const std::string &commandLine);
 
     // Replaces CreateProcessA for startProgram; nullptr restores the real one.
     static void setProcessStarter(ProcessStarter starter);
