@@ -68,9 +68,6 @@ public:
     void setRwinText(const std::string &text) override
     {
         SetWindowTextA(m_form.txtRWIN, text.c_str());
-        // The new text shows from its start, also when it was set on a hidden page.
-        SendMessageA(m_form.txtRWIN, EM_SETSEL, 0, 0);
-        SendMessageA(m_form.txtRWIN, EM_SCROLLCARET, 0, 0);
     }
     void setFormulaCaption(const std::string &caption) override
     {
@@ -294,10 +291,12 @@ bool frmMain::createControls()
         }
         m_controls[i] = window;
     }
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table[i].style == layout::Style::Heading) {
-            // A heading's box reaches into the text below it; as in the form, the
-            // text is drawn over the heading's empty lower part, not under it.
+    // Some labels reach under the control beside them (Label16 under txtRWIN) or under
+    // the label below them (lblReg under Label1). As in the form, what comes later in
+    // the table lies on top: the labels go under everything else, the later ones
+    // over the earlier ones.
+    for (std::size_t i = table.size(); i-- > 0;) {
+        if (table[i].kind == layout::Kind::Label) {
             SetWindowPos(m_controls[i], HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }

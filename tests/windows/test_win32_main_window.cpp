@@ -411,6 +411,34 @@ TEST_F(MainWindowTest, EveryControlSitsWhereTheTableSaysWithItsText)
     }
 }
 
+TEST_F(MainWindowTest, NoControlIsHiddenUnderAnother)
+{
+    // Where boxes overlap (Label16 reaches under txtRWIN, lblReg under Label1), what
+    // comes later in the form lies on top, so each control shows at its corner and
+    // its centre.
+    for (int page = 0; page < 4; ++page) {
+        m_form->selectPage(page);
+        for (const Row &row : mainWindowRows()) {
+            HWND window = control(row.name);
+            // The rules are drawn over everything; Frame1 starts above the window.
+            const std::string name = row.name;
+            if (name.rfind("Line", 0) == 0 || name == "Frame1" || !IsWindowVisible(window)) {
+                continue;
+            }
+            HWND parent = GetParent(window);
+            RECT rect;
+            GetWindowRect(window, &rect);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&rect), 2);
+            for (POINT point : {POINT{rect.left + 1, rect.top + 1},
+                                POINT{(rect.left + rect.right) / 2, rect.top + 3}}) {
+                EXPECT_EQ(controlName(ChildWindowFromPointEx(parent, point, CWP_SKIPINVISIBLE)),
+                          row.name)
+                    << point.x << "," << point.y;
+            }
+        }
+    }
+}
+
 TEST_F(MainWindowTest, TabStripHasFourEqualTabsAndShowsOnlyTheSelectedPage)
 {
     HWND tabs = control("SSTab1");
