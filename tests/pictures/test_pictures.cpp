@@ -4,7 +4,10 @@
 // The decoded pictures are checked against what tools/make_pictures.py drew, which it records
 // in the files' comments: each sponsor banner carries the CRC-32 of its pixels' colour-table
 // indices, and the start-up picture the average colour and luma of small blocks of the drawing.
+// The splash window decodes the start-up picture with its own JPEG reader, which must give
+// Qt's pixels exactly.
 
+#include "jpeg_picture.h"
 #include "pictures.h"
 
 #include <QByteArray>
@@ -24,6 +27,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -221,6 +225,38 @@ TEST(StartupPicture, DecodesCloseToTheDrawing)
         });
     RecordProperty("worst_colour_mean_difference", QString::number(worstColour).toStdString());
     RecordProperty("worst_luma_mean_difference", QString::number(worstLuma).toStdString());
+}
+
+TEST(StartupPicture, DirectDecoderGivesQtsPixelsAndRefusesOtherData)
+{
+    QImageReader reader(lumox::pictures::startup);
+    const QImage byQt = reader.read().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(byQt.isNull()) << reader.errorString().toStdString();
+
+    const QImage direct = lumox::readJpeg(lumox::pictures::startup);
+    ASSERT_EQ(direct.format(), QImage::Format_RGB32);
+    ASSERT_EQ(direct.size(), byQt.size());
+    // Byte for byte, the padding byte included: a swapped channel order, a wrong row pitch,
+    // a faster but coarser transform or upsampling, or an unset alpha byte all show here.
+    const auto rowBytes = static_cast<size_t>(direct.width()) * 4;
+    int differingRows = 0;
+    int firstDifferingRow = -1;
+    for (int y = 0; y < direct.height(); ++y) {
+        if (std::memcmp(direct.constScanLine(y), byQt.constScanLine(y), rowBytes) != 0) {
+            ++differingRows;
+            if (firstDifferingRow < 0)
+                firstDifferingRow = y;
+        }
+    }
+    EXPECT_EQ(differingRows, 0) << "first differing row: " << firstDifferingRow;
+
+    // Anything that is not a JPEG gives a null picture, and nothing else happens.
+    const QByteArray banner = sourceFile(QStringLiteral("banners/initial.gif"));
+    EXPECT_TRUE(
+        lumox::decodeJpeg(reinterpret_cast<const uchar *>(banner.constData()), banner.size())
+            .isNull());
+    EXPECT_TRUE(lumox::decodeJpeg(nullptr, 0).isNull());
+    EXPECT_TRUE(lumox::readJpeg(QStringLiteral(":/no-such-picture.jpg")).isNull());
 }
 
 // -------------------------------------------------------------------------------- GIF
