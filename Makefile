@@ -45,8 +45,9 @@ fuzz:
 	@fuzz/run.sh
 
 # Builds and runs every benchmark of bench/ (a few minutes) and prints a summary; fails
-# when a benchmark misses its target. The logs land in $(BUILD_DIR)/bench-results.
-bench: build
+# when a benchmark misses its target. The logs land in $(BUILD_DIR)/bench-results. The
+# Windows rows run the executables of make windows under Wine.
+bench: windows build
 	PRESET=$(PRESET) bench/run_all.sh
 
 # x86/Lumox2k.exe (32-bit Windows, from the Windows 95 family on) and x64/Lumox2k.exe,
