@@ -48,6 +48,7 @@ run)
 run-x)
     scratch=$(mktemp -d "${TMPDIR:-/tmp}/lumox-wine-x-XXXXXX")
     xvfb=
+    # shellcheck disable=SC2317 # called through the EXIT trap
     finish() {
         end_prefix
         if [ -n "$xvfb" ]; then
