@@ -12,8 +12,8 @@
 namespace lumox {
 
 // The sponsor's page, as the shared banner rules give it.
-inline const QString sponsorAddress = QString::fromUtf8(
-    sponsorPageAddress.data(), static_cast<qsizetype>(sponsorPageAddress.size()));
+inline const QString sponsorAddress =
+    QString::fromUtf8(sponsorPageAddress.data(), static_cast<qsizetype>(sponsorPageAddress.size()));
 
 // The hidden window that holds the eleven sponsor pictures. It decodes every
 // picture exactly once, when it is created, and hands out its own pixmaps so
