@@ -1,13 +1,14 @@
 #include "rwin_rules.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <system_error>
 #include <utility>
 
 namespace lumox {
@@ -136,21 +137,31 @@ char plainCharacter(std::string_view character, const NumberFormat &format)
 }
 
 // Reads the plain ASCII form of a number: an optional sign, digits with at most
-// one '.', and an optional exponent.
-std::optional<double> readPlainNumber(std::string_view plain)
+// one '.', and an optional exponent. The C library's conversions do the exact
+// work here rather than <charconv>, whose tables would more than double the size of
+// the Windows executable.
+std::optional<double> readPlainNumber(std::string plain)
 {
     if (!plain.empty() && plain.front() == '+') {
-        plain.remove_prefix(1);
+        plain.erase(0, 1);
         if (!plain.empty() && (plain.front() == '+' || plain.front() == '-'))
             return std::nullopt;
     }
-    double value = 0.0;
-    const char *end = plain.data() + plain.size();
-    const auto [stop, error] =
-        std::from_chars(plain.data(), end, value, std::chars_format::general);
-    // An overflow or an underflow to zero is out of range; nan and inf are read
-    // as such and refused below.
-    if (error != std::errc() || stop != end || !std::isfinite(value))
+    // strtod takes the decimal point of the C library's current locale, which the Qt
+    // front end sets from the user's environment.
+    const std::size_t point = plain.find('.');
+    if (point != std::string::npos)
+        plain.replace(point, 1, std::localeconv()->decimal_point);
+    if (plain.empty())
+        return std::nullopt;
+    errno = 0;
+    char *stop = nullptr;
+    const double value = std::strtod(plain.c_str(), &stop);
+    if (stop != plain.c_str() + plain.size())
+        return std::nullopt;
+    // An overflow or an underflow to zero is out of range (a result too small to be
+    // normal, but not zero, is kept).
+    if (!std::isfinite(value) || (errno == ERANGE && value == 0.0))
         return std::nullopt;
     return value;
 }
@@ -189,13 +200,10 @@ std::string RwinRules::writeNumber(double value) const
     // rounded to 15 significant digits with halves going away from zero.
     constexpr int significant = 15;
     char exact[800];
-    const auto written = std::to_chars(exact, exact + sizeof exact, std::fabs(value),
-                                       std::chars_format::scientific, 780);
-    const std::string_view expansion(exact, static_cast<std::size_t>(written.ptr - exact));
+    const int written = std::snprintf(exact, sizeof exact, "%.780e", std::fabs(value));
+    const std::string_view expansion(exact, static_cast<std::size_t>(std::max(written, 0)));
     const std::size_t ePosition = expansion.find('e');
-    int exponent = 0;
-    std::from_chars(expansion.data() + ePosition + 1 + (expansion[ePosition + 1] == '+'),
-                    expansion.data() + expansion.size(), exponent);
+    int exponent = std::atoi(exact + ePosition + 1);
     std::string digits;
     for (std::size_t i = 0; i < ePosition; ++i) {
         if (isAsciiDigit(expansion[i]))
