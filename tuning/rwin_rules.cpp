@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
-#include <cstdio>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
