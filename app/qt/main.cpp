@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QString>
 #include <QtGlobal>
 
@@ -49,6 +50,10 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
+    // Every picture the program shows is kept by its owner, so Qt's pixmap cache saves no
+    // work; each entry in it would arm a timer that wakes the idle program 30 s later to
+    // drop the entries nobody uses any more (the window icon's copies, the first banner).
+    QPixmapCache::setCacheLimit(0);
     // No application display name: on X11 Qt would append it to every window title, and
     // the message boxes must carry their own titles alone ("Saved!", not "Saved! — Lumox
     // 2000"). The main window's title is the program title anyway.
