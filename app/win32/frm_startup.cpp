@@ -79,7 +79,11 @@ frmStartup *frmStartup::fromWindow(HWND hwnd)
 
 void frmStartup::show()
 {
-    ShowWindow(m_hwnd, SW_SHOWNORMAL);
+    // Shown without taking the activation: the splash takes no input, so the focus
+    // stays where the user left it until the main window takes it. A window that is
+    // never activated also needs no word from a window manager to be shown or taken
+    // down again, so destroying it after the hand-over does not wait for one.
+    ShowWindow(m_hwnd, SW_SHOWNA);
     UpdateWindow(m_hwnd);
 }
 

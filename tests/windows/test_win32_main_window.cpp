@@ -739,6 +739,8 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
     ASSERT_NE(splash, nullptr);
     HWND hwnd = splash->hwnd();
     splash->show();
+    // The splash takes no input, so it leaves the activation where it was.
+    EXPECT_NE(GetActiveWindow(), hwnd);
 
     RECT window;
     GetWindowRect(hwnd, &window);
@@ -775,6 +777,7 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
     frmMain *main = frmMain::instance();
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(IsWindowVisible(main->hwnd()));
+    EXPECT_EQ(GetActiveWindow(), main->hwnd()) << "the main window takes the activation";
 
     // Nothing more happens: still one main window, and no splash.
     pumpUntil([] { return false; }, 1500);
