@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
+#include "expected_main_window.h"
 #include "qt_text.h"
-#include "texts.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -18,7 +20,8 @@ using lumox::frmMain;
 
 // One row of the window's control tables: the expected pixel rectangle is
 // the table's twips divided by fifteen, rounded to the nearest pixel.
-struct ControlRow {
+struct ControlRow
+{
     const char *name;
     const char *parent;
     QRect rect;
@@ -33,56 +36,25 @@ void PrintTo(const ControlRow &row, std::ostream *os)
 
 const QString noTip;
 
+// The rows of the expected table as Qt sees them: a banner slot's geometry is
+// relative to its frame's own corner, outside the 2-pixel border, and the tab
+// control's place in the focus order belongs to its tab strip.
 const std::vector<ControlRow> &controlTable()
 {
-    namespace t = lumox::texts;
-    static const std::vector<ControlRow> rows = {
-        {"Frame1", "frmMain", {0, -5, 377, 377}, std::nullopt, -1},
-        {"SSTab1", "Frame1", {8, 16, 363, 353}, std::nullopt, -1},
-        // Information
-        {"Picture2", "pageInformation", {7, 24, 353, 319}, std::nullopt, 13},
-        {"lblReg", "Picture2", {8, 0, 337, 33}, "Lumox 2000 Information", -1},
-        {"Line2", "Picture2", {0, 21, 344, 1}, std::nullopt, -1},
-        {"Label1", "Picture2", {0, 24, 345, 201}, lumox::qs(t::about), -1},
-        {"Label2", "Picture2", {16, 224, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label3", "Picture2", {16, 240, 121, 89}, lumox::qs(t::donationAddress), -1},
-        {"Label5", "Picture2", {168, 264, 49, 33}, "Just Click Here -->", -1},
-        {"Picture1", "Picture2", {224, 248, 124, 64}, std::nullopt, 0},
-        {"imgAds", "Picture1", {2, 2, 120, 60}, std::nullopt, -1},
-        // MTU Settings
-        {"Label8", "pageMTU", {15, 24, 337, 33}, "MTU Settings", -1},
-        {"Line1", "pageMTU", {7, 45, 344, 1}, std::nullopt, -1},
-        {"Label9", "pageMTU", {8, 56, 345, 121}, lumox::qs(t::mtuHelp), -1},
-        {"Label12", "pageMTU", {16, 200, 89, 17}, "MaxMTU Setting:", -1},
-        {"txtMTU", "pageMTU", {104, 200, 65, 19}, "", 1},
-        {"cmdSaveMTU", "pageMTU", {232, 184, 121, 33}, "Save MTU and RWIN", 2},
-        {"cmdResetMTU", "pageMTU", {232, 216, 121, 33}, "Reset To Default", 3},
-        {"Label11", "pageMTU", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label10", "pageMTU", {23, 264, 121, 89}, lumox::qs(t::donationAddress), -1},
-        {"Label6", "pageMTU", {175, 288, 49, 33}, "Just Click Here -->", -1},
-        {"Picture3", "pageMTU", {231, 272, 124, 64}, std::nullopt, 12},
-        {"imgAds2", "Picture3", {2, 2, 120, 60}, std::nullopt, -1},
-        // RWIN Settings
-        {"Label14", "pageRWIN", {15, 24, 337, 33}, "RWIN Settings", -1},
-        {"Line3", "pageRWIN", {7, 45, 344, 1}, std::nullopt, -1},
-        {"Label15", "pageRWIN", {8, 56, 345, 121}, lumox::qs(t::rwinHelp), -1},
-        {"Label16", "pageRWIN", {16, 200, 89, 17}, "RWIN Setting:", -1},
-        {"txtRWIN", "pageRWIN", {88, 200, 65, 19}, "", 4},
-        {"lblCalc", "pageRWIN", {160, 200, 65, 41}, "", -1},
-        {"cmdSave", "pageRWIN", {232, 184, 121, 33}, "Save MTU and RWIN", 5},
-        {"cmdReset", "pageRWIN", {232, 216, 121, 33}, "Reset To Default", 6},
-        {"Label13", "pageRWIN", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label4", "pageRWIN", {23, 264, 121, 89}, lumox::qs(t::donationAddress), -1},
-        {"Label7", "pageRWIN", {175, 288, 49, 33}, "Just Click Here -->", -1},
-        {"Picture4", "pageRWIN", {231, 272, 124, 64}, std::nullopt, 10},
-        {"imgAds3", "Picture4", {2, 2, 120, 60}, std::nullopt, -1},
-        // Exit Lumox 2000
-        {"Label18", "pageExit", {16, 112, 137, 33}, "PLEASESend donations via UPS or FedEx to:", -1},
-        {"Label17", "pageExit", {16, 144, 121, 89}, lumox::qs(t::donationAddress), -1},
-        {"Picture5", "pageExit", {216, 144, 124, 64}, std::nullopt, 9},
-        {"imgAds4", "Picture5", {2, 2, 120, 60}, std::nullopt, -1},
-        {"cmdExit", "pageExit", {136, 264, 81, 33}, "Quit", 8},
-    };
+    static const std::vector<ControlRow> rows = [] {
+        std::vector<ControlRow> converted;
+        for (const lumox::expected::ControlRow &row : lumox::expected::mainWindowControls()) {
+            const int border = lumox::expected::isBannerFrame(row.parent) ? 2 : 0;
+            const QRect rect(row.rect.left + border, row.rect.top + border, row.rect.width,
+                             row.rect.height);
+            std::optional<QString> text;
+            if (row.text)
+                text = lumox::qs(*row.text);
+            const bool strip = std::string_view(row.name) == "SSTab1";
+            converted.push_back({row.name, row.parent, rect, text, strip ? -1 : row.focusOrder});
+        }
+        return converted;
+    }();
     return rows;
 }
 
@@ -166,8 +138,9 @@ TEST_F(MainWindowTest, FocusChainFollowsTheTableOrder)
         if (row.focusOrder >= 0)
             focusable.push_back(&row);
     }
-    std::sort(focusable.begin(), focusable.end(),
-              [](const ControlRow *a, const ControlRow *b) { return a->focusOrder < b->focusOrder; });
+    std::sort(focusable.begin(), focusable.end(), [](const ControlRow *a, const ControlRow *b) {
+        return a->focusOrder < b->focusOrder;
+    });
 
     QStringList expected;
     for (const ControlRow *row : focusable)
@@ -212,8 +185,8 @@ TEST_F(MainWindowTest, HeadingsAndNoticesHaveTheirFontsAndColours)
         EXPECT_EQ(heading->palette().color(QPalette::WindowText), QColor(128, 128, 128)) << name;
         EXPECT_TRUE(heading->alignment() & Qt::AlignHCenter) << name;
     }
-    for (const char *name : {"Label2", "Label3", "Label10", "Label11", "Label13", "Label4",
-                             "Label17", "Label18"}) {
+    for (const char *name :
+         {"Label2", "Label3", "Label10", "Label11", "Label13", "Label4", "Label17", "Label18"}) {
         const auto *notice = control<QLabel>(name);
         EXPECT_EQ(notice->palette().color(QPalette::WindowText), QColor(0, 0, 255)) << name;
         EXPECT_FALSE(notice->font().bold()) << name;

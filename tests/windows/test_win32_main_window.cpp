@@ -3,6 +3,7 @@
 // registry of the Wine prefix, and how the window ends.
 #include "control_names.h"
 #include "controls.h"
+#include "expected_main_window.h"
 #include "frm_main.h"
 #include "frm_startup.h"
 #include "message_boxes.h"
@@ -49,84 +50,17 @@ RECT rectIn(HWND top, HWND window)
     return rect;
 }
 
-// One control of the main window as the user sees it: the table's twips divided
-// by fifteen and rounded, relative to the parent's inner area (a banner frame's
-// starts inside its 2-pixel border; a page's is the tab control's top-left).
-struct Row
-{
-    const char *name;
-    const char *parent;
-    RECT rect; // left, top, width, height
-    std::optional<std::string> text;
-    int focusOrder;
-};
-
-const std::vector<Row> &mainWindowRows()
-{
-    static const std::vector<Row> rows = {
-        {"Frame1", "frmMain", {0, -5, 377, 377}, std::nullopt, -1},
-        {"SSTab1", "Frame1", {8, 16, 363, 353}, std::nullopt, 11},
-        // Information
-        {"Picture2", "pageInformation", {7, 24, 353, 319}, std::nullopt, 13},
-        {"lblReg", "Picture2", {8, 0, 337, 33}, "Lumox 2000 Information", -1},
-        {"Line2", "Picture2", {0, 21, 344, 1}, std::nullopt, -1},
-        {"Label1", "Picture2", {0, 24, 345, 201}, std::string(texts::about), -1},
-        {"Label2", "Picture2", {16, 224, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label3", "Picture2", {16, 240, 121, 89}, std::string(texts::donationAddress), -1},
-        {"Label5", "Picture2", {168, 264, 49, 33}, "Just Click Here -->", -1},
-        {"Picture1", "Picture2", {224, 248, 124, 64}, std::nullopt, 0},
-        {"imgAds", "Picture1", {0, 0, 120, 60}, std::nullopt, -1},
-        // MTU Settings
-        {"Label8", "pageMTU", {15, 24, 337, 33}, "MTU Settings", -1},
-        {"Line1", "pageMTU", {7, 45, 344, 1}, std::nullopt, -1},
-        {"Label9", "pageMTU", {8, 56, 345, 121}, std::string(texts::mtuHelp), -1},
-        {"Label12", "pageMTU", {16, 200, 89, 17}, "MaxMTU Setting:", -1},
-        {"txtMTU", "pageMTU", {104, 200, 65, 19}, "", 1},
-        {"cmdSaveMTU", "pageMTU", {232, 184, 121, 33}, "Save MTU and RWIN", 2},
-        {"cmdResetMTU", "pageMTU", {232, 216, 121, 33}, "Reset To Default", 3},
-        {"Label11", "pageMTU", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label10", "pageMTU", {23, 264, 121, 89}, std::string(texts::donationAddress), -1},
-        {"Label6", "pageMTU", {175, 288, 49, 33}, "Just Click Here -->", -1},
-        {"Picture3", "pageMTU", {231, 272, 124, 64}, std::nullopt, 12},
-        {"imgAds2", "Picture3", {0, 0, 120, 60}, std::nullopt, -1},
-        // RWIN Settings
-        {"Label14", "pageRWIN", {15, 24, 337, 33}, "RWIN Settings", -1},
-        {"Line3", "pageRWIN", {7, 45, 344, 1}, std::nullopt, -1},
-        {"Label15", "pageRWIN", {8, 56, 345, 121}, std::string(texts::rwinHelp), -1},
-        {"Label16", "pageRWIN", {16, 200, 89, 17}, "RWIN Setting:", -1},
-        {"txtRWIN", "pageRWIN", {88, 200, 65, 19}, "", 4},
-        {"lblCalc", "pageRWIN", {160, 200, 65, 41}, "", -1},
-        {"cmdSave", "pageRWIN", {232, 184, 121, 33}, "Save MTU and RWIN", 5},
-        {"cmdReset", "pageRWIN", {232, 216, 121, 33}, "Reset To Default", 6},
-        {"Label13", "pageRWIN", {23, 248, 177, 17}, "Send donations via UPS or FedEx to:", -1},
-        {"Label4", "pageRWIN", {23, 264, 121, 89}, std::string(texts::donationAddress), -1},
-        {"Label7", "pageRWIN", {175, 288, 49, 33}, "Just Click Here -->", -1},
-        {"Picture4", "pageRWIN", {231, 272, 124, 64}, std::nullopt, 10},
-        {"imgAds3", "Picture4", {0, 0, 120, 60}, std::nullopt, -1},
-        // Exit Lumox 2000
-        {"Label18",
-         "pageExit",
-         {16, 112, 137, 33},
-         "PLEASESend donations via UPS or FedEx to:",
-         -1},
-        {"Label17", "pageExit", {16, 144, 121, 89}, std::string(texts::donationAddress), -1},
-        {"Picture5", "pageExit", {216, 144, 124, 64}, std::nullopt, 9},
-        {"imgAds4", "Picture5", {0, 0, 120, 60}, std::nullopt, -1},
-        {"cmdExit", "pageExit", {136, 264, 81, 33}, "Quit", 8},
-    };
-    return rows;
-}
+namespace expected = lumox::expected;
+using expected::ControlRow;
+using expected::mainWindowControls;
 
 // Where each row's inner area starts in the main window's client area.
 std::map<std::string, POINT> innerOrigins()
 {
     std::map<std::string, POINT> origins = {{"frmMain", {0, 0}}};
-    const auto borderOf = [](const std::string &name) {
-        return name.rfind("Picture", 0) == 0 && name != "Picture2" ? 2 : 0;
-    };
-    for (const Row &row : mainWindowRows()) {
+    for (const ControlRow &row : mainWindowControls()) {
         const POINT parent = origins.at(row.parent);
-        const int border = borderOf(row.name);
+        const int border = expected::isBannerFrame(row.name) ? 2 : 0;
         origins[row.name] = {parent.x + row.rect.left + border, parent.y + row.rect.top + border};
         if (std::string(row.name) == "SSTab1") {
             for (const char *page : {"pageInformation", "pageMTU", "pageRWIN", "pageExit"}) {
@@ -386,14 +320,14 @@ TEST_F(MainWindowTest, IsACentredBorderlessPopupWithATaskbarButton)
 TEST_F(MainWindowTest, EveryControlSitsWhereTheTableSaysWithItsText)
 {
     const std::map<std::string, POINT> origins = innerOrigins();
-    for (const Row &row : mainWindowRows()) {
+    for (const ControlRow &row : mainWindowControls()) {
         SCOPED_TRACE(row.name);
         HWND window = control(row.name);
         ASSERT_NE(window, nullptr);
         const POINT parent = origins.at(row.parent);
         const RECT expected = {parent.x + row.rect.left, parent.y + row.rect.top,
-                               parent.x + row.rect.left + row.rect.right,
-                               parent.y + row.rect.top + row.rect.bottom};
+                               parent.x + row.rect.left + row.rect.width,
+                               parent.y + row.rect.top + row.rect.height};
         const RECT actual = rectIn(m_hwnd, window);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
@@ -418,7 +352,7 @@ TEST_F(MainWindowTest, NoControlIsHiddenUnderAnother)
     // its centre.
     for (int page = 0; page < 4; ++page) {
         m_form->selectPage(page);
-        for (const Row &row : mainWindowRows()) {
+        for (const ControlRow &row : mainWindowControls()) {
             HWND window = control(row.name);
             // The rules are drawn over everything; Frame1 starts above the window.
             const std::string name = row.name;
@@ -527,7 +461,7 @@ TEST_F(MainWindowTest, LabelsBreakTheirLinesLikeTheFormsLabels)
     }
     // Every text fits its label's height; the formula's longest caption too.
     SetWindowTextA(control("lblCalc"), "(65535 - 40) * 4");
-    for (const Row &row : mainWindowRows()) {
+    for (const ControlRow &row : mainWindowControls()) {
         const std::string name = row.name;
         if (name.rfind("Label", 0) != 0 && name.rfind("lbl", 0) != 0) {
             continue;
@@ -541,7 +475,7 @@ TEST_F(MainWindowTest, LabelsBreakTheirLinesLikeTheFormsLabels)
         SelectObject(dc, old);
         ReleaseDC(label, dc);
         const int lines = static_cast<int>(labelLines(label).size());
-        EXPECT_LE(lines * metrics.tmHeight, row.rect.bottom) << name << ": " << lines;
+        EXPECT_LE(lines * metrics.tmHeight, row.rect.height) << name << ": " << lines;
     }
 }
 
