@@ -43,8 +43,10 @@ frmSponsors::frmSponsors() : QWidget(nullptr, Qt::Window)
     setAttribute(Qt::WA_QuitOnClose, false);
     for (int number = 1; number <= sponsorPictureCount; ++number) {
         // Decoded through an image reader rather than QPixmap(path), which would
-        // hand out a copy from the global pixmap cache instead of decoding.
-        QImageReader reader(pictures::sponsorBanner(number));
+        // hand out a copy from the global pixmap cache instead of decoding. Told the
+        // format, the reader loads the GIF plugin alone instead of asking every one.
+        QImageReader reader(pictures::sponsorBanner(number), "gif");
+        reader.setAutoDetectImageFormat(false);
         m_pictures[number - 1] = QPixmap::fromImage(reader.read());
         ++decodeCounts()[number - 1];
     }
