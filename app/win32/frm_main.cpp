@@ -5,6 +5,7 @@
 #include "control_names.h"
 #include "identity.h"
 #include "message_boxes.h"
+#include "resource.h"
 #include "sponsor_launcher.h"
 #include "tuning_actions.h"
 #include "user_number_format.h"
@@ -41,6 +42,28 @@ struct CreateParams
     frmMain *form;
     bool adopted;
 };
+
+// Loads the common controls, whose tab and tooltip controls only this window uses:
+// comctl32 is loaded here rather than by the program's imports, so that the splash
+// shows without waiting for the score of window classes it registers when it loads.
+// Returns false when the library or its InitCommonControls is missing.
+bool loadCommonControls()
+{
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    if (library == nullptr) {
+        return false;
+    }
+    using InitCommonControlsFunction = void(WINAPI *)();
+    const auto initCommonControls = reinterpret_cast<InitCommonControlsFunction>(
+        reinterpret_cast<void *>(GetProcAddress(library, "InitCommonControls")));
+    if (initCommonControls == nullptr) {
+        FreeLibrary(library);
+        return false;
+    }
+    // The library stays loaded until the program ends.
+    initCommonControls();
+    return true;
+}
 
 BOOL CALLBACK findMainWindow(HWND window, LPARAM lParam)
 {
@@ -114,6 +137,8 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
     if (!GetClassInfoA(instance, className, &windowClass)) {
         windowClass.lpfnWndProc = &frmMain::windowProc;
         windowClass.hInstance = instance;
+        // The program's icon, which the window's taskbar button shows.
+        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = className;
@@ -121,7 +146,7 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
             return nullptr;
         }
     }
-    if (!registerControlClasses(instance)) {
+    if (!registerControlClasses(instance) || !loadCommonControls()) {
         return nullptr;
     }
 

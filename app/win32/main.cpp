@@ -6,7 +6,6 @@
 #endif
 #include <windows.h>
 
-#include <commctrl.h>
 #include <ole2.h>
 
 #include <cstdlib>
@@ -37,7 +36,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (FAILED(OleInitialize(nullptr))) {
         return 1;
     }
-    InitCommonControls();
 
     int status = 1;
     if (lumox::win32::frmStartup *splash = lumox::win32::frmStartup::create(instance)) {

@@ -9,6 +9,7 @@
 #include "message_boxes.h"
 
 #include "registry_access.h"
+#include "resource.h"
 #include "texts.h"
 
 #include <windows.h>
@@ -307,6 +308,9 @@ TEST_F(MainWindowTest, IsACentredBorderlessPopupWithATaskbarButton)
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
     EXPECT_TRUE(GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(m_hwnd, GCLP_HICON)),
+              LoadIconA(instance(), MAKEINTRESOURCEA(IDI_PROGRAM)))
+        << "the taskbar button shows the program's icon";
     EXPECT_EQ(GetWindow(m_hwnd, GW_OWNER), nullptr);
     EXPECT_EQ(textOf(m_hwnd), "Lumox 2000");
     char className[32] = {};
