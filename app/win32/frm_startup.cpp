@@ -6,7 +6,6 @@
 #include "ole_picture.h"
 #include "registry_access.h"
 #include "resource.h"
-#include "startup_picture.h"
 
 #include <windowsx.h>
 
@@ -39,9 +38,10 @@ frmStartup *frmStartup::create(HINSTANCE instance)
     }
     WNDCLASSA windowClass = {};
     if (!GetClassInfoA(instance, className, &windowClass)) {
-        // No icon: a tool window without a caption shows it nowhere.
         windowClass.lpfnWndProc = &frmStartup::windowProc;
         windowClass.hInstance = instance;
+        // The program's icon is the splash window's icon too.
+        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = className;
@@ -58,12 +58,7 @@ frmStartup *frmStartup::create(HINSTANCE instance)
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    // The picture is decoded while the window is being made; Form_Create waits for it.
-    // The decoding starts only now: it holds the loader lock while it loads the picture
-    // decoders, and finding the resources of the window classes above needs that lock.
-    StartupPicture startupPicture(instance, IDR_STARTUP_PICTURE);
     CreateParams params{new frmStartup(instance), false};
-    params.form->m_startupPicture = &startupPicture;
     // A tool window has no taskbar button; a popup has neither border nor title bar.
     HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, "", WS_POPUP | WS_CLIPCHILDREN, left,
                                 top, width, height, nullptr, nullptr, instance, &params);
@@ -74,7 +69,6 @@ frmStartup *frmStartup::create(HINSTANCE instance)
     if (hwnd == nullptr) {
         return nullptr;
     }
-    params.form->m_startupPicture = nullptr;
     params.form->Form_Load();
     return params.form;
 }
@@ -140,9 +134,7 @@ BOOL frmStartup::Form_Create(HWND hwnd, LPCREATESTRUCT)
         }
         if (entry.name == "picStartup") {
             // Shown unscaled and clipped to the box's inner area.
-            PictureRef picture(m_startupPicture != nullptr
-                                   ? m_startupPicture->take()
-                                   : loadPictureResource(m_instance, IDR_STARTUP_PICTURE));
+            PictureRef picture(loadPictureResource(m_instance, IDR_STARTUP_PICTURE));
             setPictureBoxPicture(windows[i], picture.get());
         }
     }

@@ -9,8 +9,6 @@
 
 namespace lumox::win32 {
 
-class StartupPicture;
-
 // The splash window: a borderless popup of 306 x 277 pixels without a taskbar
 // button, centred on the screen, showing the start-up picture inside Frame1's
 // etched outline. Its timer ticks once, 1250 ms after Form_Load: the tick shows
@@ -24,10 +22,8 @@ public:
     static constexpr const char *className = "frmStartup";
 
     // Creates the splash window, hidden, and runs Form_Load. Registers the window
-    // classes on first use. The start-up picture is decoded on a thread of its own
-    // while the windows are made (see startup_picture.h), and the call returns once
-    // picStartup holds it. OLE must be initialised on the calling thread. Returns null
-    // when the window cannot be created.
+    // classes on first use. OLE must be initialised on the calling thread. Returns
+    // null when the window cannot be created.
     static frmStartup *create(HINSTANCE instance);
 
     frmStartup(const frmStartup &) = delete;
@@ -61,8 +57,6 @@ private:
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
     Fonts m_fonts;
-    // The start-up picture being decoded, while create() makes the window.
-    StartupPicture *m_startupPicture = nullptr;
 };
 
 } // namespace lumox::win32

@@ -8,6 +8,5 @@ set(LUMOX_WIN32_APP_SOURCES
     frm_main.h frm_main.cpp
     frm_startup.h frm_startup.cpp
     message_boxes.h message_boxes.cpp
-    startup_picture.h startup_picture.cpp
     user_number_format.h user_number_format.cpp
     resource.h)
