@@ -650,6 +650,11 @@ void frmMain::Form_Activate(HWND hwnd, UINT state, HWND, BOOL minimized)
     if (minimized) {
         return;
     }
+    // A click that came first (its button already holds the focus) keeps it: moving the
+    // focus away would cancel the button's press.
+    if (IsChild(hwnd, GetFocus())) {
+        return;
+    }
     // Coming back (after a message box, say), the focus returns where it was.
     if (m_lastFocus != nullptr && IsWindow(m_lastFocus) && IsWindowVisible(m_lastFocus)) {
         SetFocus(m_lastFocus);

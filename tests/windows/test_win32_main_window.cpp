@@ -483,6 +483,23 @@ TEST_F(MainWindowTest, LabelsBreakTheirLinesLikeTheFormsLabels)
     }
 }
 
+TEST_F(MainWindowTest, ComingBackTheFocusReturnsUnlessAClickHasTakenIt)
+{
+    m_form->selectPage(1);
+    SetFocus(control("cmdSaveMTU"));
+    SendMessageA(m_hwnd, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+    SetFocus(nullptr);
+    SendMessageA(m_hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+    EXPECT_EQ(focusName(), "cmdSaveMTU") << "back from a message box, say";
+
+    SendMessageA(m_hwnd, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+    // The activation that a click on another button brings can arrive after the
+    // button has taken the focus; taking it away would cancel the click.
+    SetFocus(control("cmdResetMTU"));
+    SendMessageA(m_hwnd, WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
+    EXPECT_EQ(focusName(), "cmdResetMTU");
+}
+
 TEST_F(MainWindowTest, TabFollowsTheFocusOrderOverTheVisiblePageOnly)
 {
     m_form->selectPage(1);
