@@ -9,6 +9,7 @@
 #include "sponsor_launcher.h"
 #include "tuning_actions.h"
 #include "user_number_format.h"
+#include "window_object.h"
 
 #include <windowsx.h>
 
@@ -36,12 +37,6 @@ std::string windowText(HWND window)
     text.resize(static_cast<std::size_t>(std::max(copied, 0)));
     return text;
 }
-
-struct CreateParams
-{
-    frmMain *form;
-    bool adopted;
-};
 
 // Loads the common controls, whose tab and tooltip controls only this window uses:
 // comctl32 is loaded here rather than by the program's imports, so that the splash
@@ -155,7 +150,7 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    CreateParams params{new frmMain(instance, std::move(store)), false};
+    WindowCreation<frmMain> params{new frmMain(instance, std::move(store)), false};
     const std::string title(identity::programTitle);
     // A popup has neither border nor title bar; WS_EX_APPWINDOW gives it a taskbar button.
     HWND hwnd =
@@ -199,17 +194,12 @@ void frmMain::show()
 
 LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto *params =
-            static_cast<CreateParams *>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
-        params->adopted = true;
-        params->form->m_hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->form));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    frmMain *self = fromWindow(hwnd);
+    frmMain *self = windowObject<frmMain>(hwnd, message, lParam);
     if (self == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCCREATE) {
+        self->m_hwnd = hwnd;
     }
     switch (message) {
         HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);

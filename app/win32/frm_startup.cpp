@@ -6,6 +6,7 @@
 #include "ole_picture.h"
 #include "registry_access.h"
 #include "resource.h"
+#include "window_object.h"
 
 #include <windowsx.h>
 
@@ -17,12 +18,6 @@ namespace {
 
 // The splash timer, tmrSplash.
 constexpr UINT_PTR tmrSplash = 1;
-
-struct CreateParams
-{
-    frmStartup *form;
-    bool adopted;
-};
 
 } // namespace
 
@@ -58,7 +53,7 @@ frmStartup *frmStartup::create(HINSTANCE instance)
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    CreateParams params{new frmStartup(instance), false};
+    WindowCreation<frmStartup> params{new frmStartup(instance), false};
     // A tool window has no taskbar button; a popup has neither border nor title bar.
     HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, "", WS_POPUP | WS_CLIPCHILDREN, left,
                                 top, width, height, nullptr, nullptr, instance, &params);
@@ -90,17 +85,12 @@ void frmStartup::show()
 
 LRESULT CALLBACK frmStartup::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto *params =
-            static_cast<CreateParams *>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
-        params->adopted = true;
-        params->form->m_hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(params->form));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    frmStartup *self = fromWindow(hwnd);
+    frmStartup *self = windowObject<frmStartup>(hwnd, message, lParam);
     if (self == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCCREATE) {
+        self->m_hwnd = hwnd;
     }
     switch (message) {
         HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);

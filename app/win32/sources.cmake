@@ -9,4 +9,5 @@ set(LUMOX_WIN32_APP_SOURCES
     frm_startup.h frm_startup.cpp
     message_boxes.h message_boxes.cpp
     user_number_format.h user_number_format.cpp
+    window_object.h
     resource.h)

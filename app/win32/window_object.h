@@ -1,0 +1,35 @@
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace lumox::win32 {
+
+// How a window of one of our forms finds the object that stands behind it. The form's
+// create() passes a WindowCreation in CreateWindowExA's last argument; at WM_NCCREATE the
+// window takes the object over (adopted becomes true, and from then on the window's
+// WM_NCDESTROY deletes it) and keeps it in its user data.
+template <class Form> struct WindowCreation
+{
+    Form *form = nullptr;
+    bool adopted = false;
+};
+
+// The object behind the window, for the window procedure of Form's class: at WM_NCCREATE
+// the one being adopted, afterwards the one the window keeps; null before WM_NCCREATE and
+// after the object is gone.
+template <class Form> Form *windowObject(HWND hwnd, UINT message, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *creation = static_cast<WindowCreation<Form> *>(
+            reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
+        creation->adopted = true;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->form));
+        return creation->form;
+    }
+    return reinterpret_cast<Form *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+} // namespace lumox::win32
