@@ -1,3 +1,4 @@
+#include "machine_registry.h"
 #include "registry_store_suite.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -244,35 +245,12 @@ bool pressOk(HWND box)
     return waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
 }
 
-std::optional<StoredValue> registryValue(const std::string &path, const char *name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    char data[64] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    const LONG code =
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    if (code != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::string text(data, size);
-    if (!text.empty() && text.back() == '\0') {
-        text.pop_back();
-    }
-    return StoredValue{type, text};
-}
-
 // Every place a save writes, with what it holds now, one "path\name=type:data" line each.
 std::vector<std::string> tuningValues()
 {
     std::vector<std::string> lines;
     const auto add = [&](const std::string &path, const char *name) {
-        const auto value = registryValue(path, name);
+        const auto value = readMachineValue(path, name);
         lines.push_back(path + "\\" + name + "=" +
                         (value ? std::to_string(value->type) + ":" + value->data : "(none)"));
     };

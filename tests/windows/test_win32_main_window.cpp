@@ -8,6 +8,7 @@
 #include "frm_startup.h"
 #include "message_boxes.h"
 
+#include "machine_registry.h"
 #include "registry_access.h"
 #include "resource.h"
 #include "texts.h"
@@ -72,32 +73,18 @@ std::map<std::string, POINT> innerOrigins()
     return origins;
 }
 
-// The registry values saving writes, read back with the registry API.
-const std::array<std::string, 5> adapterKeys = {
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0002",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
-    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005"};
-const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+using lumox::testing::adapterKeys;
+using lumox::testing::tcpKey;
 
+// A string value that saving writes, read back with the registry API.
 std::optional<std::string> readValue(const std::string &path, const char *name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
+    const std::optional<lumox::testing::StoredValue> value =
+        lumox::testing::readMachineValue(path, name);
+    if (!value || value->type != REG_SZ) {
         return std::nullopt;
     }
-    char data[64] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    const LONG status =
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ) {
-        return std::nullopt;
-    }
-    return std::string(data);
+    return value->data;
 }
 
 // The six values as one list: five MaxMTU, then DefaultRcvWindow.

@@ -1,3 +1,4 @@
+#include "machine_registry.h"
 #include "registry_access.h"
 #include "registry_store_suite.h"
 #include "tuning_actions.h"
@@ -53,32 +54,11 @@ public:
 
     std::optional<StoredValue> readValue(std::string_view path, std::string_view name) override
     {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, std::string(path).c_str(), 0, KEY_QUERY_VALUE,
-                          &key) != ERROR_SUCCESS) {
-            return std::nullopt;
+        bool terminated = false;
+        std::optional<StoredValue> found = readMachineValue(path, name, &terminated);
+        if (found && found->type == REG_SZ) {
+            EXPECT_TRUE(terminated) << "the string value " << name << " lacks its terminating NUL";
         }
-        const std::string valueName(name);
-        DWORD type = 0;
-        DWORD size = 0;
-        std::optional<StoredValue> found;
-        if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS) {
-            std::vector<char> data(size + 1, '\0');
-            if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
-                                 reinterpret_cast<BYTE *>(data.data()), &size) == ERROR_SUCCESS) {
-                std::string text(data.data(), size);
-                if (type == REG_SZ) {
-                    EXPECT_TRUE(!text.empty() && text.back() == '\0')
-                        << "the string value " << name << " lacks its terminating NUL";
-                    if (!text.empty() && text.back() == '\0') {
-                        text.pop_back();
-                    }
-                }
-                found = StoredValue{type, text};
-            }
-        }
-        RegCloseKey(key);
         return found;
     }
 
