@@ -84,16 +84,4 @@ void forgetControlNames(HWND top)
     forgetControlName(top);
 }
 
-HWND topLevelWindowOf(HWND window)
-{
-    while (window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) {
-        HWND parent = GetParent(window);
-        if (parent == nullptr) {
-            break;
-        }
-        window = parent;
-    }
-    return window;
-}
-
 } // namespace lumox::win32

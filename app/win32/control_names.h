@@ -36,8 +36,4 @@ void forgetControlName(HWND window);
 // for itself while it handles WM_DESTROY, when its children still exist.
 void forgetControlNames(HWND top);
 
-// The top-level window that window belongs to: window itself when it is not a
-// child window.
-HWND topLevelWindowOf(HWND window);
-
 } // namespace lumox::win32

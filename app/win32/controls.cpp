@@ -2,6 +2,7 @@
 
 #include "control_names.h"
 #include "ole_picture.h"
+#include "window_object.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

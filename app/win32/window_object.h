@@ -32,4 +32,18 @@ template <class Form> Form *windowObject(HWND hwnd, UINT message, LPARAM lParam)
     return reinterpret_cast<Form *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
+// The top-level window that window belongs to: window itself when it is not a child
+// window. (GetAncestor, which would say the same, came only with Windows 98.)
+inline HWND topLevelWindowOf(HWND window)
+{
+    while (window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) {
+        HWND parent = GetParent(window);
+        if (parent == nullptr) {
+            break;
+        }
+        window = parent;
+    }
+    return window;
+}
+
 } // namespace lumox::win32

@@ -2,6 +2,7 @@
 
 #include "ole_picture.h"
 #include "resource.h"
+#include "window_object.h"
 
 #include <windowsx.h>
 
@@ -44,17 +45,6 @@ IPicture *storedPicture(HWND slot)
 {
     const SlotState *state = slotState(slot);
     return state != nullptr ? state->picture : nullptr;
-}
-
-HWND topLevelWindow(HWND hwnd)
-{
-    while ((GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
-        const HWND parent = GetParent(hwnd);
-        if (parent == nullptr)
-            break;
-        hwnd = parent;
-    }
-    return hwnd;
 }
 
 void paintSlot(HWND hwnd, HDC dc, const RECT &client)
@@ -124,7 +114,7 @@ void Slot_LeftButtonUp(HWND hwnd, int x, int y, UINT)
     if (!PtInRect(&client, point))
         return;
     const int id = GetDlgCtrlID(hwnd);
-    SendMessageA(topLevelWindow(hwnd), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+    SendMessageA(topLevelWindowOf(hwnd), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
                  reinterpret_cast<LPARAM>(hwnd));
 }
 
