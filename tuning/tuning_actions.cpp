@@ -1,5 +1,7 @@
 #include "tuning_actions.h"
 
+#include "texts.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -94,7 +96,7 @@ std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const Tuni
 }
 
 ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuText,
-                               std::string_view rwinText)
+                               std::string_view rwinText, SystemReadsTuningValues system)
 {
     const std::optional<std::uint32_t> mtu = parseTuningNumber(mtuText, kMaxMtuField);
     const std::optional<std::uint32_t> rwin = parseTuningNumber(rwinText, kRwinField);
@@ -108,6 +110,9 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
         }
         text += kNothingSaved;
         return {false, std::string(kNotSavedTitle), std::move(text)};
+    }
+    if (system == SystemReadsTuningValues::No) {
+        return {false, std::string(kNotSavedTitle), std::string(texts::settingsKeptElsewhere)};
     }
     const std::string mtuValue = std::to_string(*mtu);
     const std::string rwinValue = std::to_string(*rwin);
@@ -164,8 +169,11 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
                 "for the new settings to be active."};
 }
 
-ActionOutcome resetTuningValues(RegistryStore &store)
+ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues system)
 {
+    if (system == SystemReadsTuningValues::No) {
+        return {false, std::string(kNotResetTitle), std::string(texts::settingsKeptElsewhere)};
+    }
     if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
         return {false, std::string(kNotResetTitle),
                 "The settings could not be reset: " + reasonOf(begun) + ". " +

@@ -48,6 +48,16 @@ inline constexpr TuningField kRwinField = {"RWIN", 1, 1073741823};
 // included. Returns the number, or nothing when the text is invalid or out of range.
 std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const TuningField &field);
 
+// Whether the running system reads the two values where saving puts them. The
+// Windows 95 family (Windows 95, 98 and Me) does; Windows NT and every later Windows
+// keep their TCP/IP settings elsewhere and never look at these keys. The Linux edition,
+// whose store is its own file, counts as a system that reads them.
+enum class SystemReadsTuningValues
+{
+    Yes,
+    No,
+};
+
 // What an action did, for the message box that reports it: succeeded is false when
 // the action changed nothing or could not finish. title and text are UTF-8.
 struct ActionOutcome
@@ -66,15 +76,22 @@ struct ActionOutcome
 // leading zeros. The six writes form one batch of the writer's store: if any write
 // fails the batch is rolled back and the outcome says what could not be saved and
 // why. On success the outcome is the "Saved!" message, quoting the numbers written.
+// When system is SystemReadsTuningValues::No, valid texts are refused instead: nothing
+// reaches RegEdit1 or its store, and the outcome, titled "Not Saved", says that this
+// Windows keeps its settings elsewhere and nothing was changed.
 ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuText,
-                               std::string_view rwinText);
+                               std::string_view rwinText,
+                               SystemReadsTuningValues system = SystemReadsTuningValues::Yes);
 
 // Deletes "MaxMTU" from each of the five adapter binding keys (0001 to 0005) and
 // "DefaultRcvWindow" from the TCP stack key, through modRegEdit::DeleteRegValue, as
 // one batch of store. A value or key that is not there is skipped; resetting never
 // creates a key or, for a file store, the file. If a value that is there cannot be
 // deleted, the batch is rolled back and the outcome says which value and why.
-// Otherwise the outcome is the "Settings reset!" message.
-ActionOutcome resetTuningValues(RegistryStore &store);
+// Otherwise the outcome is the "Settings reset!" message. When system is
+// SystemReadsTuningValues::No, store is not touched at all and the outcome, titled
+// "Not Reset", says that this Windows keeps its settings elsewhere.
+ActionOutcome resetTuningValues(RegistryStore &store,
+                                SystemReadsTuningValues system = SystemReadsTuningValues::Yes);
 
 } // namespace lumox

@@ -112,9 +112,10 @@ void frmMain::setDestroyedHook(DestroyedHook hook)
     destroyedHook() = std::move(hook);
 }
 
-frmMain::frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store)
+frmMain::frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store,
+                 SystemReadsTuningValues system)
     : m_instance(instance), m_rules(userNumberFormat()), m_store(std::move(store)),
-      RegEdit1(std::make_unique<RegistryWriter>(*m_store))
+      RegEdit1(std::make_unique<RegistryWriter>(*m_store)), m_system(system)
 {
 }
 
@@ -123,7 +124,8 @@ frmMain::~frmMain()
     releaseFonts(m_fonts);
 }
 
-frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> store)
+frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> store,
+                         SystemReadsTuningValues system)
 {
     if (instance == nullptr || store == nullptr || frmMain::instance() != nullptr) {
         return nullptr;
@@ -150,7 +152,7 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    WindowCreation<frmMain> params{new frmMain(instance, std::move(store)), false};
+    WindowCreation<frmMain> params{new frmMain(instance, std::move(store), system), false};
     const std::string title(identity::programTitle);
     // A popup has neither border nor title bar; WS_EX_APPWINDOW gives it a taskbar button.
     HWND hwnd =
@@ -698,7 +700,7 @@ void frmMain::showOutcomeText(std::string_view title, std::string_view text)
 void frmMain::cmdSaveMTU_Click()
 {
     const ActionOutcome outcome = saveTuningValues(*RegEdit1, ansiToUtf8(windowText(txtMTU)),
-                                                   ansiToUtf8(windowText(txtRWIN)));
+                                                   ansiToUtf8(windowText(txtRWIN)), m_system);
     showOutcomeText(outcome.title, outcome.text);
 }
 
@@ -709,7 +711,7 @@ void frmMain::cmdSave_Click()
 
 void frmMain::cmdResetMTU_Click()
 {
-    const ActionOutcome outcome = resetTuningValues(*m_store);
+    const ActionOutcome outcome = resetTuningValues(*m_store, m_system);
     showOutcomeText(outcome.title, outcome.text);
 }
 

@@ -6,6 +6,7 @@
 #include "registry_access.h"
 #include "rwin_rules.h"
 #include "sponsor_draw.h"
+#include "tuning_actions.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -41,11 +42,14 @@ public:
     using DestroyedHook = std::function<void()>;
 
     // Creates the main window over store, centred on the screen and hidden, with
-    // the "Information" page in front and the banner timer running. Registers the
-    // window classes on first use. Returns null when a main window exists already or
-    // the window cannot be created. The returned object lives until its window is
+    // the "Information" page in front and the banner timer running. system says
+    // whether the running Windows reads the values that saving writes; where it does
+    // not, saving and resetting leave store alone and say why. Registers the window
+    // classes on first use. Returns null when a main window exists already or the
+    // window cannot be created. The returned object lives until its window is
     // destroyed.
-    static frmMain *create(HINSTANCE instance, std::unique_ptr<RegistryStore> store);
+    static frmMain *create(HINSTANCE instance, std::unique_ptr<RegistryStore> store,
+                           SystemReadsTuningValues system);
 
     // The main window of the calling thread, or null when there is none.
     static frmMain *instance();
@@ -99,7 +103,8 @@ public:
 private:
     class Calculator;
 
-    frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store);
+    frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store,
+            SystemReadsTuningValues system);
     ~frmMain();
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -134,6 +139,7 @@ private:
     std::unique_ptr<RegistryStore> m_store;
     // The registry writer: saving goes through it, resetting reaches the store directly.
     std::unique_ptr<RegistryWriter> RegEdit1;
+    SystemReadsTuningValues m_system;
     std::int16_t m_sponsorNumber = 0;
     // Reseeded from the clock at every banner change.
     ClockSeededRandom m_sponsorRandom;

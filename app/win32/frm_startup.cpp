@@ -6,6 +6,7 @@
 #include "ole_picture.h"
 #include "registry_access.h"
 #include "resource.h"
+#include "tuning_actions.h"
 #include "window_object.h"
 
 #include <windowsx.h>
@@ -18,6 +19,15 @@ namespace {
 
 // The splash timer, tmrSplash.
 constexpr UINT_PTR tmrSplash = 1;
+
+// Whether this Windows reads MaxMTU and DefaultRcvWindow where the program saves them.
+// GetVersion sets its top bit on the Windows 95 family (95, 98 and Me), which does;
+// Windows NT and every later Windows clear it and keep their TCP/IP settings elsewhere.
+SystemReadsTuningValues runningSystemReadsTuningValues()
+{
+    return (GetVersion() & 0x80000000U) != 0 ? SystemReadsTuningValues::Yes
+                                             : SystemReadsTuningValues::No;
+}
 
 } // namespace
 
@@ -142,7 +152,8 @@ void frmStartup::tmrSplash_Timer()
     KillTimer(m_hwnd, tmrSplash);
     frmMain *main = frmMain::instance();
     if (main == nullptr) {
-        main = frmMain::create(m_instance, makeDefaultRegistryStore());
+        main = frmMain::create(m_instance, makeDefaultRegistryStore(),
+                               runningSystemReadsTuningValues());
     }
     if (main != nullptr) {
         main->show();

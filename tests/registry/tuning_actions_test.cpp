@@ -397,5 +397,33 @@ TEST(ResettingTuningValues, AKeyThatCannotBeOpenedIsReported)
         << outcome.text;
 }
 
+TEST(LaterWindows, SaveAndResetTouchNoStoreAndSaySoAfterTheValuesAreChecked)
+{
+    constexpr auto elsewhere = SystemReadsTuningValues::No;
+    ScriptedStore store;
+    RegistryWriter RegEdit1(store);
+
+    ActionOutcome outcome = saveTuningValues(RegEdit1, "1500", "5840", elsewhere);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.title, "Not Saved");
+    for (const std::string_view part : {"keeps its TCP/IP settings elsewhere",
+                                        "tunes Windows 95, 98 and Me", "Nothing was changed."}) {
+        EXPECT_NE(outcome.text.find(part), std::string::npos) << outcome.text;
+    }
+    const std::string refusal = outcome.text;
+
+    // A bad value is still refused for what it is.
+    outcome = saveTuningValues(RegEdit1, "1500", "0", elsewhere);
+    EXPECT_EQ(outcome.title, "Not Saved");
+    EXPECT_EQ(outcome.text, "RWIN must be a whole number from 1 to 1073741823. Nothing was saved.");
+
+    outcome = resetTuningValues(store, elsewhere);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.title, "Not Reset");
+    EXPECT_EQ(outcome.text, refusal);
+
+    EXPECT_EQ(store.operations(), std::vector<std::string>{}) << "the store was touched";
+}
+
 } // namespace
 } // namespace lumox

@@ -207,7 +207,8 @@ protected:
             m_boxes.push_back({owner, std::move(title), std::move(text)});
         });
         frmMain::setDestroyedHook([this] { ++m_destroyed; });
-        m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore());
+        m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore(),
+                                 lumox::SystemReadsTuningValues::Yes);
         ASSERT_NE(m_form, nullptr);
         m_hwnd = m_form->hwnd();
         m_form->show();
@@ -304,7 +305,9 @@ TEST_F(MainWindowTest, IsACentredBorderlessPopupWithATaskbarButton)
     GetClassNameA(m_hwnd, className, sizeof className);
     EXPECT_STREQ(className, "frmMain");
     EXPECT_EQ(frmMain::instance(), m_form);
-    EXPECT_EQ(frmMain::create(instance(), lumox::makeDefaultRegistryStore()), nullptr)
+    EXPECT_EQ(frmMain::create(instance(), lumox::makeDefaultRegistryStore(),
+                              lumox::SystemReadsTuningValues::Yes),
+              nullptr)
         << "there is only ever one main window";
 }
 
@@ -662,7 +665,8 @@ TEST_F(MainWindowTest, ClosingByOtherMeansEndsTheProgramToo)
     EXPECT_EQ(m_destroyed, 1);
 
     // Alt+F4, wherever the focus is.
-    m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore());
+    m_form = frmMain::create(instance(), lumox::makeDefaultRegistryStore(),
+                             lumox::SystemReadsTuningValues::Yes);
     ASSERT_NE(m_form, nullptr);
     m_hwnd = m_form->hwnd();
     m_form->show();
