@@ -5,9 +5,9 @@
 
 For each: a PE32 (i686) or PE32+ (x86_64) GUI program, stripped, that imports from
 Windows' own DLLs only (no libstdc++, libgcc or winpthread beside it), and whose
-manifest asks for administrator rights and no visual styles. The i686 one must ask
-for a subsystem version the Windows 95 family accepts (4.0). Prints one line per
-finding and exits with 1 when there is any.
+manifest runs it as the invoking user (no elevation) and asks for no visual styles.
+The i686 one must ask for a subsystem version the Windows 95 family accepts (4.0).
+Prints one line per finding and exits with 1 when there is any.
 """
 
 import struct
@@ -142,8 +142,10 @@ def check(path, arch):
         problems.append(f"{len(manifests)} manifests instead of one")
     for manifest in manifests:
         text = manifest.decode("utf-8", "replace")
-        if 'level="requireAdministrator"' not in text:
-            problems.append("the manifest does not ask for administrator rights")
+        if 'level="asInvoker"' not in text:
+            problems.append("the manifest does not run the program as the invoking user")
+        if "requireAdministrator" in text or "highestAvailable" in text:
+            problems.append("the manifest asks for elevation")
         if "Microsoft.Windows.Common-Controls" in text:
             problems.append("the manifest asks for visual styles")
     return problems
@@ -161,7 +163,7 @@ def main(argv):
         failed = failed or bool(problems)
         if not problems:
             print(f"{path}: {MACHINES[arch][2]} GUI program, stripped, Windows DLLs only, "
-                  "asks for administrator rights")
+                  "runs as the invoking user")
     return 1 if failed else 0
 
 
