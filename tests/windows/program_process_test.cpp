@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The product executable (LUMOX_PROGRAM names it) started as a user starts it, watched
@@ -271,6 +274,50 @@ std::vector<std::string> expectedValues(const char *mtu, const char *rwin)
     return lines;
 }
 
+// Every key and value under HKEY_LOCAL_MACHINE\path, one "key\name=type:data" line each
+// (a key alone as "key\"), in the order the registry lists them.
+void dumpMachineKey(const std::string &path, std::vector<std::string> &lines)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    lines.push_back(path + "\\");
+    char name[256];
+    BYTE data[1024];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = sizeof name;
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        lines.push_back(path + "\\" + name + "=" + std::to_string(type) + ":" +
+                        std::string(reinterpret_cast<const char *>(data), dataSize));
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        subkeys.emplace_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string &subkey : subkeys) {
+        dumpMachineKey(path + "\\" + subkey, lines);
+    }
+}
+
+std::vector<std::string> servicesKeys()
+{
+    std::vector<std::string> lines;
+    dumpMachineKey("System\\CurrentControlSet\\Services", lines);
+    return lines;
+}
+
 TEST(ProgramProcess, TheSplashHandsOverToOneMainWindowAndQuitEndsTheProgram)
 {
     RunningProgram program;
@@ -381,6 +428,84 @@ TEST(ProgramProcess, SaveWritesTheSixValuesAndResetRemovesThem)
     EXPECT_EQ(caption(box), "Reset") << messageBoxText(box);
     ASSERT_TRUE(pressOk(box));
     EXPECT_EQ(tuningValues(), nothing);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.waitForEnd(5000).has_value());
+}
+
+// Run with Wine reporting Windows XP or 10 to the program, in a fresh prefix: the NT
+// family never reads the values, so saving and resetting change nothing and say why.
+TEST(ProgramOnLaterWindows, SaveAndResetLeaveTheRegistryAsItWasAndSaySo)
+{
+    const std::vector<std::string> before = servicesKeys();
+    ASSERT_GT(before.size(), 1u) << "the Services key could not be read";
+
+    RunningProgram program;
+    ASSERT_TRUE(program.start());
+    const HWND main = program.waitForVisible("frmMain", 15000);
+    ASSERT_NE(main, nullptr) << "no main window within 15 s";
+    waitUntil([&] { return program.windows("frmStartup").empty(); }, 10000);
+    const HWND mtu = findControl(main, "txtMTU");
+    const HWND save = findControl(main, "cmdSaveMTU");
+    const HWND reset = findControl(main, "cmdResetMTU");
+    ASSERT_TRUE(mtu && save && reset) << "txtMTU, cmdSaveMTU or cmdResetMTU missing";
+
+    // Shows the box of one press of button and closes it; returns its title and text.
+    const auto press = [&](HWND button) -> std::pair<std::string, std::string> {
+        PostMessageA(button, BM_CLICK, 0, 0);
+        const HWND box = program.waitForMessageBox(main, 5000);
+        if (box == nullptr) {
+            ADD_FAILURE() << "no message box owned by the main window";
+            return {};
+        }
+        std::pair<std::string, std::string> shown{caption(box), messageBoxText(box)};
+        EXPECT_TRUE(pressOk(box)) << "the box has no OK button";
+        return shown;
+    };
+    const auto saysWhy = [](const std::string &text) {
+        return text.find("keeps its TCP/IP settings elsewhere") != std::string::npos &&
+               text.find("Windows 95, 98 and Me") != std::string::npos &&
+               text.find("Nothing was changed.") != std::string::npos;
+    };
+
+    SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1500"), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    const auto [savedTitle, savedText] = press(save);
+    EXPECT_EQ(savedTitle, "Not Saved");
+    EXPECT_TRUE(saysWhy(savedText)) << savedText;
+    const auto [resetTitle, resetText] = press(reset);
+    EXPECT_EQ(resetTitle, "Not Reset");
+    EXPECT_TRUE(saysWhy(resetText)) << resetText;
+
+    // A bad value is refused for what it is.
+    SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12"), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    const auto [badTitle, badText] = press(save);
+    EXPECT_EQ(badTitle, "Not Saved");
+    EXPECT_NE(badText.find("MaxMTU must be a whole number from 68 to 65535."), std::string::npos)
+        << badText;
+
+    std::vector<std::string> after = servicesKeys();
+    std::vector<std::string> sortedBefore = before;
+    std::sort(after.begin(), after.end());
+    std::sort(sortedBefore.begin(), sortedBefore.end());
+    std::vector<std::string> added;
+    std::vector<std::string> removed;
+    std::set_difference(after.begin(), after.end(), sortedBefore.begin(), sortedBefore.end(),
+                        std::back_inserter(added));
+    std::set_difference(sortedBefore.begin(), sortedBefore.end(), after.begin(), after.end(),
+                        std::back_inserter(removed));
+    EXPECT_EQ(added, std::vector<std::string>{}) << "keys or values that appeared";
+    EXPECT_EQ(removed, std::vector<std::string>{}) << "keys or values that went or changed";
+    EXPECT_FALSE(readMachineValue(tcpKey, "DefaultRcvWindow").has_value());
+    HKEY created = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class", 0,
+                            KEY_READ, &created),
+              ERROR_SUCCESS)
+        << "a key under Services\\Class was created";
+    if (created != nullptr) {
+        RegCloseKey(created);
+    }
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.waitForEnd(5000).has_value());

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Runs the Windows tests under Wine in a throwaway prefix, quiet and without the user's
 # desktop.
-#   run_under_wine.sh boot PREFIX          make a fresh prefix (any old one is removed)
+#   run_under_wine.sh boot PREFIX [VERSION]
+#                                          make a fresh prefix (any old one is removed);
+#                                          with a VERSION of winecfg's (win98, winxp,
+#                                          win10...), Wine reports that Windows to the
+#                                          product, Lumox2k.exe, and to nothing else
 #   run_under_wine.sh run PREFIX EXE ARGS  run a Windows program in it, headless
 #   run_under_wine.sh run-x PREFIX EXE ARGS
 #                                          run it on a private Xvfb display of its own,
@@ -41,6 +45,13 @@ boot)
     # Let the start-up programs finish writing the registry before the tests use it.
     timeout 60 wineserver --wait || true
     test -f "$prefix/system.reg"
+    # What winecfg's Applications page writes; winecfg -v would change the whole prefix and
+    # accepts no Windows 95 family version in a 64-bit one.
+    if [ $# -gt 0 ]; then
+        timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Lumox2k.exe' \
+            /v Version /d "$1" /f >/dev/null
+        timeout 60 wineserver --wait || true
+    fi
     ;;
 run)
     exec timeout 150 wine "$@"
