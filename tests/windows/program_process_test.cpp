@@ -196,6 +196,24 @@ public:
         return found;
     }
 
+    // Starts the program and waits for its main window and for the splash to go, so that
+    // typing into the main window can start; fails when either takes too long.
+    ::testing::AssertionResult startToMainWindow()
+    {
+        if (::testing::AssertionResult started = start(); !started) {
+            return started;
+        }
+        m_main = waitForVisible("frmMain", 15000);
+        if (m_main == nullptr) {
+            return ::testing::AssertionFailure() << "no main window within 15 s";
+        }
+        waitUntil([&] { return windows("frmStartup").empty(); }, 10000);
+        return ::testing::AssertionSuccess();
+    }
+
+    // The main window that startToMainWindow() found.
+    HWND mainWindow() const { return m_main; }
+
     // The message box the program shows, owned by owner.
     HWND waitForMessageBox(HWND owner, DWORD timeoutMs) const
     {
@@ -227,6 +245,7 @@ public:
 
 private:
     PROCESS_INFORMATION m_process = {};
+    HWND m_main = nullptr;
     ULONGLONG m_started = 0;
 };
 
@@ -247,6 +266,23 @@ bool pressOk(HWND box)
     PostMessageA(ok, BM_CLICK, 0, 0);
     return waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
 }
+
+// The main window's controls that saving and resetting go through.
+struct TuningControls
+{
+    HWND mtu;
+    HWND rwin;
+    HWND save;
+    HWND reset;
+
+    explicit TuningControls(HWND main)
+        : mtu(findControl(main, "txtMTU")), rwin(findControl(main, "txtRWIN")),
+          save(findControl(main, "cmdSaveMTU")), reset(findControl(main, "cmdResetMTU"))
+    {
+    }
+
+    bool complete() const { return mtu && rwin && save && reset; }
+};
 
 // Every place a save writes, with what it holds now, one "path\name=type:data" line each.
 std::vector<std::string> tuningValues()
@@ -396,17 +432,11 @@ TEST(ProgramProcess, SaveWritesTheSixValuesAndResetRemovesThem)
     const std::vector<std::string> nothing = tuningValues();
 
     RunningProgram program;
-    ASSERT_TRUE(program.start());
-    const HWND main = program.waitForVisible("frmMain", 15000);
-    ASSERT_NE(main, nullptr) << "no main window within 15 s";
-    // Typing starts once the hand-over is done and the splash is gone.
-    waitUntil([&] { return program.windows("frmStartup").empty(); }, 10000);
-    const HWND mtu = findControl(main, "txtMTU");
-    const HWND rwin = findControl(main, "txtRWIN");
-    const HWND save = findControl(main, "cmdSaveMTU");
-    const HWND reset = findControl(main, "cmdResetMTU");
-    ASSERT_TRUE(mtu && rwin && save && reset)
-        << "txtMTU, txtRWIN, cmdSaveMTU or cmdResetMTU missing";
+    ASSERT_TRUE(program.startToMainWindow());
+    const HWND main = program.mainWindow();
+    const TuningControls controls(main);
+    ASSERT_TRUE(controls.complete()) << "txtMTU, txtRWIN, cmdSaveMTU or cmdResetMTU missing";
+    const auto [mtu, rwin, save, reset] = controls;
 
     ASSERT_NE(SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1500"),
                                   SMTO_ABORTIFHUNG, 5000, nullptr),
@@ -441,14 +471,10 @@ TEST(ProgramOnLaterWindows, SaveAndResetLeaveTheRegistryAsItWasAndSaySo)
     ASSERT_GT(before.size(), 1u) << "the Services key could not be read";
 
     RunningProgram program;
-    ASSERT_TRUE(program.start());
-    const HWND main = program.waitForVisible("frmMain", 15000);
-    ASSERT_NE(main, nullptr) << "no main window within 15 s";
-    waitUntil([&] { return program.windows("frmStartup").empty(); }, 10000);
-    const HWND mtu = findControl(main, "txtMTU");
-    const HWND save = findControl(main, "cmdSaveMTU");
-    const HWND reset = findControl(main, "cmdResetMTU");
-    ASSERT_TRUE(mtu && save && reset) << "txtMTU, cmdSaveMTU or cmdResetMTU missing";
+    ASSERT_TRUE(program.startToMainWindow());
+    const HWND main = program.mainWindow();
+    const TuningControls controls(main);
+    ASSERT_TRUE(controls.complete()) << "a control of saving or resetting is missing";
 
     // Shows the box of one press of button and closes it; returns its title and text.
     const auto press = [&](HWND button) -> std::pair<std::string, std::string> {
@@ -468,19 +494,19 @@ TEST(ProgramOnLaterWindows, SaveAndResetLeaveTheRegistryAsItWasAndSaySo)
                text.find("Nothing was changed.") != std::string::npos;
     };
 
-    SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1500"), SMTO_ABORTIFHUNG,
-                        5000, nullptr);
-    const auto [savedTitle, savedText] = press(save);
+    SendMessageTimeoutA(controls.mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1500"),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    const auto [savedTitle, savedText] = press(controls.save);
     EXPECT_EQ(savedTitle, "Not Saved");
     EXPECT_TRUE(saysWhy(savedText)) << savedText;
-    const auto [resetTitle, resetText] = press(reset);
+    const auto [resetTitle, resetText] = press(controls.reset);
     EXPECT_EQ(resetTitle, "Not Reset");
     EXPECT_TRUE(saysWhy(resetText)) << resetText;
 
     // A bad value is refused for what it is.
-    SendMessageTimeoutA(mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12"), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
-    const auto [badTitle, badText] = press(save);
+    SendMessageTimeoutA(controls.mtu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12"),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    const auto [badTitle, badText] = press(controls.save);
     EXPECT_EQ(badTitle, "Not Saved");
     EXPECT_NE(badText.find("MaxMTU must be a whole number from 68 to 65535."), std::string::npos)
         << badText;
