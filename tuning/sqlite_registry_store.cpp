@@ -96,6 +96,10 @@ public:
     }
     void reset() { sqlite3_reset(m_statement); }
 
+    // Runs the statement to its first row: SQLITE_ROW when it compiled and gave one,
+    // otherwise the code that stopped it.
+    int firstRow() { return m_prepareCode == SQLITE_OK ? step() : m_prepareCode; }
+
     std::int64_t integer(int column) const { return sqlite3_column_int64(m_statement, column); }
     std::string text(int column) const
     {
@@ -411,10 +415,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
     {
         Statement marks(m_db, "SELECT (SELECT user_version FROM pragma_user_version), "
                               "(SELECT count(*) FROM sqlite_master)");
-        int code = marks.prepareCode();
-        if (code == SQLITE_OK) {
-            code = marks.step();
-        }
+        const int code = marks.firstRow();
         if (code != SQLITE_ROW) {
             return sqliteError(code, "Reading");
         }
@@ -468,10 +469,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
                   "AS f WHERE m.type = 'table' AND lower(f.\"table\") IN ('reg_keys', "
                   "'reg_values') AND NOT (lower(m.name) = 'reg_values' AND "
                   "lower(f.\"table\") = 'reg_keys'))");
-        int code = foreign.prepareCode();
-        if (code == SQLITE_OK) {
-            code = foreign.step();
-        }
+        const int code = foreign.firstRow();
         if (code != SQLITE_ROW) {
             return sqliteError(code, "Reading");
         }
@@ -508,10 +506,7 @@ RegistryResult SqliteRegistryStore::initialiseStore()
     // Another process may have set the file up while this one waited for the lock.
     Statement objects(m_db, "SELECT count(*), (SELECT user_version FROM pragma_user_version) "
                             "FROM sqlite_master");
-    int code = objects.prepareCode();
-    if (code == SQLITE_OK) {
-        code = objects.step();
-    }
+    const int code = objects.firstRow();
     if (code != SQLITE_ROW) {
         RegistryResult result = sqliteError(code, "Creating");
         execute("ROLLBACK", "Creating");
