@@ -3,14 +3,15 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <memory>
@@ -137,8 +138,17 @@ void ignoreFileSizeSignal()
     {
     };
     if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-        ::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGXFSZ, SIG_IGN);
     }
+}
+
+// Whether two key paths or value names are the same, ignoring the case of ASCII
+// letters as the store's NOCASE collation does.
+bool sameName(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The folder that holds file, "." for a bare file name.
@@ -650,6 +660,14 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
     return result;
 }
 
+void SqliteRegistryStore::forgetWritten(RegistryHive hive, std::string_view path,
+                                        std::string_view name)
+{
+    std::erase_if(m_written, [&](const WrittenValue &written) {
+        return written.hive == hive && sameName(written.path, path) && sameName(written.name, name);
+    });
+}
+
 RegistryResult SqliteRegistryStore::verifyWritten()
 {
     Statement select(m_db, "SELECT type, data FROM reg_values "
@@ -782,6 +800,7 @@ RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string
         if (code != SQLITE_DONE) {
             return sqliteError(code, "Writing to");
         }
+        forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
         m_written.push_back(
             {sqliteKey->hive(), sqliteKey->path(), std::string(name), std::string(data)});
         return RegistryResult::success();
@@ -813,8 +832,11 @@ RegistryResult SqliteRegistryStore::deleteValue(RegistryKey &key, std::string_vi
         if (const int code = remove.step(); code != SQLITE_DONE) {
             return sqliteError(code, "Writing to");
         }
-        return sqlite3_changes(m_db) == 0 ? RegistryResult::notFound("the value does not exist")
-                                          : RegistryResult::success();
+        if (sqlite3_changes(m_db) == 0) {
+            return RegistryResult::notFound("the value does not exist");
+        }
+        forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
+        return RegistryResult::success();
     };
     if (!m_inTransaction) {
         // An absent value needs no write access, so a read-only store can still

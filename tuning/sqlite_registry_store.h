@@ -103,6 +103,8 @@ private:
     // Reads back every value written in the open transaction; fails unless each
     // holds exactly what was written.
     RegistryResult verifyWritten();
+    // Drops what was remembered of a value that has been written again or deleted.
+    void forgetWritten(RegistryHive hive, std::string_view path, std::string_view name);
     void disconnect();
     bool fileWasReplaced() const;
 
@@ -129,7 +131,7 @@ private:
         std::string name;
         std::string data;
     };
-    // The values written in the open transaction.
+    // The values written in the open transaction, each with its last data.
     std::vector<WrittenValue> m_written;
 };
 
