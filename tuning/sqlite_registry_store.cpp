@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -10,9 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -87,8 +90,16 @@ public:
     }
     void bind(int index, int number) { sqlite3_bind_int(m_statement, index, number); }
 
-    int step() { return sqlite3_step(m_statement); }
+    int step()
+    {
+        errno = 0;
+        return sqlite3_step(m_statement);
+    }
     void reset() { sqlite3_reset(m_statement); }
+
+    // Runs the statement to its first row: SQLITE_ROW when it compiled and gave one,
+    // otherwise the code that stopped it.
+    int firstRow() { return m_prepareCode == SQLITE_OK ? step() : m_prepareCode; }
 
     std::int64_t integer(int column) const { return sqlite3_column_int64(m_statement, column); }
     std::string text(int column) const
@@ -118,6 +129,44 @@ std::string errnoText(int error)
     return error == 0 ? std::string() : std::string(" (") + std::strerror(error) + ")";
 }
 
+// A write past the file size limit raises SIGXFSZ, which would end the program.
+// Ignored, the write fails with EFBIG instead, and the store reports that. A handler
+// that someone else installed is left alone.
+void ignoreFileSizeSignal()
+{
+    struct sigaction current
+    {
+    };
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+}
+
+// Whether two key paths or value names are the same, ignoring the case of ASCII
+// letters as the store's NOCASE collation does.
+bool sameName(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The folder that holds file, "." for a bare file name.
+std::filesystem::path folderOf(const std::filesystem::path &file)
+{
+    std::filesystem::path folder = file.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// A refusal for a failed system call on path, sorted by the error it gave.
+RegistryResult systemFailure(const std::string &what, int error)
+{
+    if (error == EACCES || error == EPERM || error == EROFS) {
+        return RegistryResult::accessDenied(what + errnoText(error));
+    }
+    return RegistryResult::failure(what + errnoText(error));
+}
+
 // Creates folder and its missing parents, each new one readable by the user only.
 RegistryResult createFolders(const std::filesystem::path &folder)
 {
@@ -128,11 +177,7 @@ RegistryResult createFolders(const std::filesystem::path &folder)
             continue;
         }
         const int error = errno;
-        const std::string what = "the folder " + partial.string() + " could not be created";
-        if (error == EACCES || error == EPERM) {
-            return RegistryResult::accessDenied(what + errnoText(error));
-        }
-        return RegistryResult::failure(what + errnoText(error));
+        return systemFailure("the folder " + partial.string() + " could not be created", error);
     }
     return RegistryResult::success();
 }
@@ -151,6 +196,7 @@ void syncFolder(const std::filesystem::path &folder)
 SqliteRegistryStore::SqliteRegistryStore(std::filesystem::path file, int busyTimeoutMs)
     : m_file(std::move(file)), m_busyTimeoutMs(busyTimeoutMs)
 {
+    ignoreFileSizeSignal();
 }
 
 SqliteRegistryStore::~SqliteRegistryStore()
@@ -160,9 +206,20 @@ SqliteRegistryStore::~SqliteRegistryStore()
 
 RegistryResult SqliteRegistryStore::sqliteError(int code, std::string_view doing)
 {
+    // SQLite does not pass on the system's error on every path (a failed write while
+    // switching the journal mode, for one); errno, cleared before each call into
+    // SQLite, then still holds it.
+    const int lastSystemError = errno;
     m_lastErrorCode = code;
-    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    if (systemError == 0 && ((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN)) {
+        systemError = lastSystemError;
+    }
     const std::string store = "the registry store " + m_file.string();
+    if (code == SQLITE_CANTOPEN_SYMLINK) {
+        return RegistryResult::accessDenied(
+            store + " is reached through a symbolic link, which Lumox 2000 does not follow");
+    }
     switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
@@ -179,21 +236,27 @@ RegistryResult SqliteRegistryStore::sqliteError(int code, std::string_view doing
         return RegistryResult::failure(
             store + " was kept busy by another program for too long; please try again");
     case SQLITE_CANTOPEN:
-        if (systemError == EACCES || systemError == EPERM) {
-            return RegistryResult::accessDenied(store + " could not be opened" +
-                                                errnoText(systemError));
-        }
-        return RegistryResult::failure(store + " could not be opened" + errnoText(systemError));
+        return systemFailure(store + " could not be opened", systemError);
     case SQLITE_IOERR:
-        if (systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG) {
+        switch (systemError) {
+        case ENOSPC:
             return RegistryResult::failure("the disk holding " + store + " is full" +
                                            errnoText(systemError));
-        }
-        if (systemError == EROFS || systemError == EACCES || systemError == EPERM) {
+        case EDQUOT:
+            return RegistryResult::failure("your disk quota does not leave room for " + store +
+                                           errnoText(systemError));
+        case EFBIG:
+            return RegistryResult::failure(store +
+                                           " would grow beyond the largest file size allowed" +
+                                           errnoText(systemError));
+        case EROFS:
+        case EACCES:
+        case EPERM:
             return RegistryResult::accessDenied(store + " is read-only" + errnoText(systemError));
+        default:
+            return RegistryResult::failure("a disk error occurred in " + store +
+                                           errnoText(systemError));
         }
-        return RegistryResult::failure("a disk error occurred in " + store +
-                                       errnoText(systemError));
     default:
         break;
     }
@@ -204,6 +267,7 @@ RegistryResult SqliteRegistryStore::sqliteError(int code, std::string_view doing
 RegistryResult SqliteRegistryStore::execute(std::string_view sql, std::string_view doing)
 {
     const std::string statement(sql);
+    errno = 0;
     const int code = sqlite3_exec(m_db, statement.c_str(), nullptr, nullptr, nullptr);
     return code == SQLITE_OK ? RegistryResult::success() : sqliteError(code, doing);
 }
@@ -222,15 +286,114 @@ bool SqliteRegistryStore::fileWasReplaced() const
     struct stat status
     {
     };
-    return ::stat(m_file.c_str(), &status) != 0 || status.st_dev != m_device ||
+    return ::lstat(m_file.c_str(), &status) != 0 || status.st_dev != m_device ||
            status.st_ino != m_inode;
 }
 
-RegistryResult SqliteRegistryStore::openConnection(bool create)
+RegistryResult SqliteRegistryStore::examinePlace(bool &exists) const
 {
-    const int flags =
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int code = sqlite3_open_v2(m_file.c_str(), &m_db, flags, nullptr);
+    exists = false;
+    const std::filesystem::path folder = folderOf(m_file);
+    const auto examined = [](const std::filesystem::path &path, struct stat &status, bool &found) {
+        found = ::lstat(path.c_str(), &status) == 0;
+        const int error = errno;
+        if (found || error == ENOENT || error == ENOTDIR) {
+            return RegistryResult::success();
+        }
+        return systemFailure(path.string() + " could not be examined", error);
+    };
+    // Checks what the folder and the file are: a real folder and a regular file of
+    // the user's own, never a link that would lead the writes somewhere else.
+    const auto unsafe = [](const std::string &what, const struct stat &status,
+                           bool folderWanted) -> std::optional<RegistryResult> {
+        if (S_ISLNK(status.st_mode)) {
+            return RegistryResult::accessDenied(
+                what + " is a symbolic link; Lumox 2000 does not write through links");
+        }
+        if (folderWanted ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode)) {
+            return RegistryResult::failure(what +
+                                           (folderWanted ? " is not a folder" : " is not a file"));
+        }
+        if (status.st_uid != ::geteuid()) {
+            return RegistryResult::accessDenied(
+                what + " belongs to another user; Lumox 2000 keeps its registry store only in " +
+                "a folder and a file of your own");
+        }
+        return std::nullopt;
+    };
+
+    struct stat status
+    {
+    };
+    bool found = false;
+    if (RegistryResult looked = examined(folder, status, found); !looked.ok() || !found) {
+        return looked;
+    }
+    if (auto refused = unsafe("the folder " + folder.string(), status, true)) {
+        return *refused;
+    }
+    if (RegistryResult looked = examined(m_file, status, found); !looked.ok() || !found) {
+        return looked;
+    }
+    if (auto refused = unsafe("the registry store " + m_file.string(), status, false)) {
+        return *refused;
+    }
+    exists = true;
+    return RegistryResult::success();
+}
+
+RegistryResult SqliteRegistryStore::createFile(std::optional<FileIdentity> &created) const
+{
+    created.reset();
+    const int descriptor =
+        ::open(m_file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        const int error = errno;
+        // Another copy of the program may have just created it.
+        return error == EEXIST
+                   ? RegistryResult::success()
+                   : systemFailure(
+                         "the registry store " + m_file.string() + " could not be created", error);
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(descriptor, &status) == 0) {
+        created = FileIdentity{status.st_dev, status.st_ino};
+    }
+    ::close(descriptor);
+    return RegistryResult::success();
+}
+
+void SqliteRegistryStore::removeUnfinishedFile(const FileIdentity &created) const
+{
+    // Only the empty file this store created itself; anything with content may be
+    // another copy's store by now.
+    struct stat status
+    {
+    };
+    if (::lstat(m_file.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0 &&
+        status.st_dev == created.device && status.st_ino == created.inode) {
+        ::unlink(m_file.c_str());
+    }
+}
+
+RegistryResult SqliteRegistryStore::openConnection()
+{
+    // SQLite is given a path without links: the folder has been checked not to be
+    // one, the folders above it are resolved here, and SQLITE_OPEN_NOFOLLOW refuses
+    // a link that appears in the meantime.
+    const std::filesystem::path folder = folderOf(m_file);
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(folder.c_str(), nullptr),
+                                                         &std::free);
+    if (resolved == nullptr) {
+        const int error = errno;
+        return systemFailure("the folder " + folder.string() + " could not be examined", error);
+    }
+    const std::filesystem::path path = std::filesystem::path(resolved.get()) / m_file.filename();
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+    errno = 0;
+    const int code = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
     if (code != SQLITE_OK) {
         RegistryResult result = sqliteError(code, "Opening");
         disconnect();
@@ -262,10 +425,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
     {
         Statement marks(m_db, "SELECT (SELECT user_version FROM pragma_user_version), "
                               "(SELECT count(*) FROM sqlite_master)");
-        int code = marks.prepareCode();
-        if (code == SQLITE_OK) {
-            code = marks.step();
-        }
+        const int code = marks.firstRow();
         if (code != SQLITE_ROW) {
             return sqliteError(code, "Reading");
         }
@@ -310,6 +470,25 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
         }
     }
 
+    // Triggers, views and other tables' foreign keys on these tables could change
+    // or hold back what is written, behind the program's back.
+    {
+        Statement foreign(
+            m_db, "SELECT (SELECT count(*) FROM sqlite_master WHERE type IN ('trigger', 'view')) "
+                  "+ (SELECT count(*) FROM sqlite_master AS m, pragma_foreign_key_list(m.name) "
+                  "AS f WHERE m.type = 'table' AND lower(f.\"table\") IN ('reg_keys', "
+                  "'reg_values') AND NOT (lower(m.name) = 'reg_values' AND "
+                  "lower(f.\"table\") = 'reg_keys'))");
+        const int code = foreign.firstRow();
+        if (code != SQLITE_ROW) {
+            return sqliteError(code, "Reading");
+        }
+        if (foreign.integer(0) != 0) {
+            return refuse("holds triggers, views or links between tables that Lumox 2000 does "
+                          "not make, so it belongs to another program");
+        }
+    }
+
     Statement check(m_db, "PRAGMA quick_check");
     if (check.prepareCode() != SQLITE_OK) {
         return sqliteError(check.prepareCode(), "Checking");
@@ -337,10 +516,7 @@ RegistryResult SqliteRegistryStore::initialiseStore()
     // Another process may have set the file up while this one waited for the lock.
     Statement objects(m_db, "SELECT count(*), (SELECT user_version FROM pragma_user_version) "
                             "FROM sqlite_master");
-    int code = objects.prepareCode();
-    if (code == SQLITE_OK) {
-        code = objects.step();
-    }
+    const int code = objects.firstRow();
     if (code != SQLITE_ROW) {
         RegistryResult result = sqliteError(code, "Creating");
         execute("ROLLBACK", "Creating");
@@ -385,22 +561,31 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
         disconnect();
     }
 
-    struct stat status
-    {
-    };
-    bool exists = ::stat(m_file.c_str(), &status) == 0;
+    bool exists = false;
+    if (RegistryResult placed = examinePlace(exists); !placed.ok()) {
+        return placed;
+    }
+    std::optional<FileIdentity> created;
     if (!exists) {
-        const int error = errno;
-        if (error != ENOENT && error != ENOTDIR) {
-            const std::string what =
-                "the registry store " + m_file.string() + " could not be examined";
-            return error == EACCES ? RegistryResult::accessDenied(what + errnoText(error))
-                                   : RegistryResult::failure(what + errnoText(error));
-        }
         if (access == Access::Look) {
             return RegistryResult::success();
         }
-        if (RegistryResult made = createFolders(m_file.parent_path()); !made.ok()) {
+        if (RegistryResult made = createFolders(folderOf(m_file)); !made.ok()) {
+            return made;
+        }
+        // The folders may have been there already: they are examined again.
+        RegistryResult made = createFile(created);
+        if (made.ok()) {
+            made = examinePlace(exists);
+        }
+        if (made.ok() && !exists) {
+            made = RegistryResult::failure("the registry store " + m_file.string() +
+                                           " disappeared while it was being created");
+        }
+        if (!made.ok()) {
+            if (created) {
+                removeUnfinishedFile(*created);
+            }
             return made;
         }
     }
@@ -412,7 +597,7 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
         std::chrono::steady_clock::now() + std::chrono::milliseconds(m_busyTimeoutMs);
     for (;;) {
         m_lastErrorCode = SQLITE_OK;
-        RegistryResult checked = openConnection(!exists);
+        RegistryResult checked = openConnection();
         if (checked.ok()) {
             checked = checkStore(access == Access::Write, available);
         }
@@ -422,11 +607,17 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
         disconnect();
         if (checked.ok() || (m_lastErrorCode & 0xff) != SQLITE_BUSY ||
             std::chrono::steady_clock::now() >= deadline) {
+            if (created) {
+                removeUnfinishedFile(*created);
+            }
             return checked;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (::stat(m_file.c_str(), &status) != 0) {
+    struct stat status
+    {
+    };
+    if (::lstat(m_file.c_str(), &status) != 0) {
         disconnect();
         return RegistryResult::failure("the registry store " + m_file.string() +
                                        " disappeared while it was being opened");
@@ -454,14 +645,56 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
     if (RegistryResult begun = execute("BEGIN IMMEDIATE", "Writing to"); !begun.ok()) {
         return begun;
     }
+    m_written.clear();
     RegistryResult result = body();
+    if (result.ok()) {
+        result = verifyWritten();
+    }
     if (result.ok()) {
         result = execute("COMMIT", "Writing to");
     }
     if (!result.ok() && sqlite3_get_autocommit(m_db) == 0) {
         execute("ROLLBACK", "Writing to");
     }
+    m_written.clear();
     return result;
+}
+
+void SqliteRegistryStore::forgetWritten(RegistryHive hive, std::string_view path,
+                                        std::string_view name)
+{
+    std::erase_if(m_written, [&](const WrittenValue &written) {
+        return written.hive == hive && sameName(written.path, path) && sameName(written.name, name);
+    });
+}
+
+RegistryResult SqliteRegistryStore::verifyWritten()
+{
+    Statement select(m_db, "SELECT type, data FROM reg_values "
+                           "WHERE hive = ?1 AND path = ?2 AND name = ?3");
+    if (select.prepareCode() != SQLITE_OK) {
+        return sqliteError(select.prepareCode(), "Reading");
+    }
+    for (const WrittenValue &written : m_written) {
+        select.reset();
+        select.bind(1, hiveName(written.hive));
+        select.bind(2, written.path);
+        select.bind(3, written.name);
+        const int code = select.step();
+        if (code != SQLITE_ROW && code != SQLITE_DONE) {
+            return sqliteError(code, "Reading");
+        }
+        if (code == SQLITE_ROW && select.integer(0) == kRegSz && select.text(1) == written.data) {
+            continue;
+        }
+        const std::string found = code == SQLITE_ROW ? "\"" + select.text(1) + "\"" : "nothing";
+        return RegistryResult::failure(
+            "the registry store " + m_file.string() + " holds " + found + " instead of \"" +
+            written.data + "\" as " + written.name + " under " +
+            std::string(hiveName(written.hive)) + "\\" + written.path +
+            " right after writing it; something in the file changes what is written");
+    }
+    return RegistryResult::success();
 }
 
 RegistryResult SqliteRegistryStore::openKey(RegistryHive hive, std::string_view path,
@@ -564,7 +797,13 @@ RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string
         if (code == SQLITE_CONSTRAINT_FOREIGNKEY) {
             return RegistryResult::notFound("the key no longer exists");
         }
-        return code == SQLITE_DONE ? RegistryResult::success() : sqliteError(code, "Writing to");
+        if (code != SQLITE_DONE) {
+            return sqliteError(code, "Writing to");
+        }
+        forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
+        m_written.push_back(
+            {sqliteKey->hive(), sqliteKey->path(), std::string(name), std::string(data)});
+        return RegistryResult::success();
     });
 }
 
@@ -593,8 +832,11 @@ RegistryResult SqliteRegistryStore::deleteValue(RegistryKey &key, std::string_vi
         if (const int code = remove.step(); code != SQLITE_DONE) {
             return sqliteError(code, "Writing to");
         }
-        return sqlite3_changes(m_db) == 0 ? RegistryResult::notFound("the value does not exist")
-                                          : RegistryResult::success();
+        if (sqlite3_changes(m_db) == 0) {
+            return RegistryResult::notFound("the value does not exist");
+        }
+        forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
+        return RegistryResult::success();
     };
     if (!m_inTransaction) {
         // An absent value needs no write access, so a read-only store can still
@@ -626,6 +868,7 @@ RegistryResult SqliteRegistryStore::beginBatch()
     // The transaction itself starts with the first change, so that a batch that
     // changes nothing neither creates the file nor waits for other writers.
     m_batchOpen = true;
+    m_written.clear();
     return RegistryResult::success();
 }
 
@@ -640,9 +883,14 @@ RegistryResult SqliteRegistryStore::commitBatch()
     }
     m_inTransaction = false;
     if (sqlite3_get_autocommit(m_db) != 0) {
+        m_written.clear();
         return RegistryResult::failure("the changes were abandoned after an earlier error");
     }
-    RegistryResult committed = execute("COMMIT", "Writing to");
+    RegistryResult committed = verifyWritten();
+    m_written.clear();
+    if (committed.ok()) {
+        committed = execute("COMMIT", "Writing to");
+    }
     if (!committed.ok() && sqlite3_get_autocommit(m_db) == 0) {
         if (!execute("ROLLBACK", "Writing to").ok()) {
             disconnect();
@@ -657,6 +905,7 @@ RegistryResult SqliteRegistryStore::rollbackBatch()
         return RegistryResult::success();
     }
     m_batchOpen = false;
+    m_written.clear();
     if (!m_inTransaction) {
         return RegistryResult::success();
     }

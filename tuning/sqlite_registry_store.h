@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -21,12 +23,21 @@ namespace lumox {
 // The file is opened on first use, not on construction. Operations that only look
 // or delete (openKey, deleteValue) never create it: without a file every key is
 // absent. The first operation that writes creates the folder (mode 0700) and the
-// file. A file that is not an SQLite database, is damaged, or holds some other
-// program's database is refused with a Failure and left exactly as it is.
+// file (mode 0600); when the new file cannot be made a store, it is removed again.
+// A file that is not an SQLite database, is damaged, holds some other program's
+// database, or holds triggers, views or other tables' foreign keys on the store's
+// tables is refused with a Failure and left exactly as it is. The file and its
+// folder must be a regular file and a folder that belong to the user the program
+// runs as; a symbolic link in their place, or a file or folder of another user, is
+// refused, so that the store never writes anywhere else.
 //
 // Every change is made durable before it is reported (full synchronous writes in
 // write-ahead-log mode), and a batch is one transaction: after a crash the file
-// holds either all of a batch or none of it. Several processes may use one file at
+// holds either all of a batch or none of it. Before a transaction is committed,
+// every value written in it is read back; if one reads differently, the
+// transaction is rolled back and the write or commitBatch() fails. Constructing a
+// store makes the process ignore SIGXFSZ (unless it has a handler), so that a file
+// size limit fails the write instead of ending the program. Several processes may use one file at
 // once: writers take turns, each waiting up to busyTimeout for the others.
 class SqliteRegistryStore final : public RegistryStore
 {
@@ -69,10 +80,31 @@ private:
     // Makes sure a connection to a valid store is open when the file exists (or,
     // for Write, after creating it). Sets available to whether there is a store.
     RegistryResult connect(Access access, bool &available);
-    RegistryResult openConnection(bool create);
+
+    struct FileIdentity
+    {
+        dev_t device;
+        ino_t inode;
+    };
+
+    // Checks that the folder, when it exists, is a real folder of the user's own, and
+    // that the file, when it exists, is a regular file of the user's own. Sets exists
+    // to whether the file is there.
+    RegistryResult examinePlace(bool &exists) const;
+    // Creates the empty file, private to the user, unless it exists already. Sets
+    // created to the new file's identity when this call made it.
+    RegistryResult createFile(std::optional<FileIdentity> &created) const;
+    // Removes the file made by createFile() if it is still that file and still empty.
+    void removeUnfinishedFile(const FileIdentity &created) const;
+    RegistryResult openConnection();
     RegistryResult checkStore(bool mayInitialise, bool &available);
     RegistryResult initialiseStore();
     RegistryResult startTransactionIfBatching();
+    // Reads back every value written in the open transaction; fails unless each
+    // holds exactly what was written.
+    RegistryResult verifyWritten();
+    // Drops what was remembered of a value that has been written again or deleted.
+    void forgetWritten(RegistryHive hive, std::string_view path, std::string_view name);
     void disconnect();
     bool fileWasReplaced() const;
 
@@ -91,6 +123,16 @@ private:
     bool m_batchOpen = false;
     bool m_inTransaction = false;
     int m_lastErrorCode = 0;
+
+    struct WrittenValue
+    {
+        RegistryHive hive;
+        std::string path;
+        std::string name;
+        std::string data;
+    };
+    // The values written in the open transaction, each with its last data.
+    std::vector<WrittenValue> m_written;
 };
 
 // The registry store at file; see SqliteRegistryStore.

@@ -198,14 +198,18 @@ TEST_F(SqliteStoreTest, AnEmptyFileBecomesAStoreOnlyWhenSaving)
 
 TEST_F(SqliteStoreTest, AFailedWriteInTheMiddleOfASaveKeepsThePreviousSet)
 {
-    ASSERT_TRUE(save("1500", "5840").succeeded);
+    // The store refuses a file with triggers when it opens it, so the failing
+    // trigger is added while the store is already open.
+    SqliteRegistryStore store(file());
+    RegistryWriter RegEdit1(store);
+    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
     {
         RawStore raw(file());
         raw.scalar("CREATE TRIGGER refuse_0004 BEFORE UPDATE ON reg_values "
                    "WHEN NEW.path LIKE '%\\0004' BEGIN SELECT RAISE(ABORT, 'refused'); END");
     }
 
-    const ActionOutcome outcome = save("576", "2144");
+    const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_EQ(outcome.title, "Not Saved");
     EXPECT_NE(outcome.text.find("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\"
@@ -218,6 +222,45 @@ TEST_F(SqliteStoreTest, AFailedWriteInTheMiddleOfASaveKeepsThePreviousSet)
     EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
                          "(SELECT data FROM reg_values ORDER BY path)"),
               "1500,1500,1500,1500,1500,5840");
+}
+
+TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
+{
+    const std::string rewrite = "CREATE TRIGGER t1 AFTER UPDATE ON reg_values WHEN "
+                                "new.data<>'9999' BEGIN UPDATE reg_values SET data='9999' "
+                                "WHERE hive=new.hive AND path=new.path AND name=new.name; END";
+    const auto expectKept = [this](const ActionOutcome &outcome, std::string_view planted) {
+        EXPECT_FALSE(outcome.succeeded) << planted;
+        EXPECT_EQ(outcome.title, "Not Saved") << planted;
+        EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
+        EXPECT_EQ(RawStore(file()).scalar("SELECT group_concat(data, ',') FROM "
+                                          "(SELECT data FROM reg_values ORDER BY path)"),
+                  "1500,1500,1500,1500,1500,5840")
+            << planted;
+    };
+
+    // Planted before the store is opened: refused as another program's file.
+    for (const std::string &planted :
+         {rewrite, std::string("CREATE VIEW mtus AS SELECT data FROM reg_values"),
+          std::string("CREATE TABLE notes (hive TEXT, path TEXT, FOREIGN KEY (hive, path) "
+                      "REFERENCES reg_keys (hive, path) ON DELETE CASCADE)")}) {
+        std::filesystem::remove(file());
+        ASSERT_TRUE(save("1500", "5840").succeeded);
+        RawStore(file()).scalar(planted);
+        const ActionOutcome outcome = save("1400", "5440");
+        expectKept(outcome, planted);
+        EXPECT_NE(outcome.text.find("another program"), std::string::npos) << outcome.text;
+    }
+
+    // Planted while the store is open: the values read back give it away.
+    std::filesystem::remove(file());
+    SqliteRegistryStore store(file());
+    RegistryWriter RegEdit1(store);
+    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
+    RawStore(file()).scalar(rewrite);
+    const ActionOutcome outcome = saveTuningValues(RegEdit1, "1400", "5440");
+    expectKept(outcome, "trigger added while open");
+    EXPECT_NE(outcome.text.find("\"9999\" instead of \"1400\""), std::string::npos) << outcome.text;
 }
 
 TEST_F(SqliteStoreTest, AStoreReplacedWhileInUseIsFollowed)

@@ -31,7 +31,6 @@
 namespace lumox::testing {
 namespace {
 
-
 // The user and group of the unprivileged account that tests run as when they must
 // be subject to file permissions.
 constexpr uid_t kNobody = 65534;
@@ -120,7 +119,8 @@ std::optional<ActionOutcome> runConstrained(const std::function<ActionOutcome()>
             ::_exit(3);
         }
         if (limit) {
-            ::signal(SIGXFSZ, SIG_IGN);
+            // SIGXFSZ keeps its default action, which ends a process that does not
+            // deal with it.
             const rlimit fileSize{*limit, *limit};
             if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
                 ::_exit(4);
@@ -404,6 +404,80 @@ TEST_F(RefusedStoreTest, AFullDisk)
     giveToNobody(storeFolder());
     expectRefusedAndUntouched("full disk", std::filesystem::file_size(file()));
     EXPECT_EQ(completeSet(file()), 1500u);
+}
+
+TEST_F(RefusedStoreTest, AFileSizeLimitOnTheFirstSave)
+{
+    giveToNobody(storeFolder());
+    const std::optional<ActionOutcome> saved =
+        runConstrained([this] { return saveInto(file(), 1400); }, 2048);
+    ASSERT_TRUE(saved) << "the save did not survive the file size limit";
+    EXPECT_FALSE(saved->succeeded);
+    EXPECT_NE(saved->text.find("File too large"), std::string::npos) << saved->text;
+    EXPECT_NE(saved->text.find("Nothing was saved."), std::string::npos) << saved->text;
+    EXPECT_EQ(folderEntries(storeFolder()), std::set<std::string>{})
+        << "the unfinished store was left behind";
+}
+
+TEST_F(RefusedStoreTest, SymbolicLinksAndOtherUsersFilesAreNotWrittenThrough)
+{
+    TemporaryFolder elsewhere;
+    const std::filesystem::path victim = elsewhere.path() / "victim.db";
+    const auto expectRefused = [&](std::string_view setup, std::string_view reason) {
+        const ActionOutcome saved = saveInto(file(), 1400);
+        EXPECT_FALSE(saved.succeeded) << setup;
+        EXPECT_NE(saved.text.find(reason), std::string::npos) << setup << ": " << saved.text;
+        EXPECT_NE(saved.text.find("Nothing was saved."), std::string::npos) << saved.text;
+    };
+
+    std::filesystem::create_symlink(victim, file());
+    expectRefused("a link to a missing file", "symbolic link");
+    EXPECT_EQ(folderEntries(elsewhere.path()), std::set<std::string>{});
+
+    writeFileBytes(victim, "");
+    expectRefused("a link to an empty file", "symbolic link");
+    EXPECT_EQ(folderEntries(elsewhere.path()), std::set<std::string>{"victim.db"});
+    EXPECT_EQ(std::filesystem::file_size(victim), 0u);
+    std::filesystem::remove(victim);
+    std::filesystem::remove(file());
+
+    std::filesystem::remove(storeFolder());
+    std::filesystem::create_directory_symlink(elsewhere.path(), storeFolder());
+    expectRefused("a linked folder", "symbolic link");
+    EXPECT_EQ(folderEntries(elsewhere.path()), std::set<std::string>{});
+    std::filesystem::remove(storeFolder());
+
+    if (::geteuid() == 0) {
+        std::filesystem::create_directory(storeFolder());
+        giveToNobody(storeFolder());
+        expectRefused("a folder of another user", "belongs to another user");
+        EXPECT_EQ(folderEntries(storeFolder()), std::set<std::string>{});
+
+        ASSERT_EQ(::chown(storeFolder().c_str(), 0, 0), 0);
+        writeFileBytes(file(), "");
+        giveToNobody(file());
+        expectRefused("a file of another user", "belongs to another user");
+        EXPECT_EQ(std::filesystem::file_size(file()), 0u);
+    }
+}
+
+TEST_F(RefusedStoreTest, RefusalsNameTheCauseTheSystemGave)
+{
+    giveToNobody(storeFolder());
+    ASSERT_EQ(::chmod(storeFolder().c_str(), 0555), 0);
+    const std::optional<ActionOutcome> saved =
+        runConstrained([this] { return saveInto(file(), 1400); });
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->succeeded);
+    EXPECT_NE(saved->text.find("Permission denied"), std::string::npos) << saved->text;
+    ASSERT_EQ(::chmod(storeFolder().c_str(), 0755), 0);
+
+    std::filesystem::create_symlink("/dev/null", file());
+    const std::optional<ActionOutcome> linked =
+        runConstrained([this] { return saveInto(file(), 1400); });
+    ASSERT_TRUE(linked);
+    EXPECT_FALSE(linked->succeeded);
+    EXPECT_NE(linked->text.find("is a symbolic link"), std::string::npos) << linked->text;
 }
 
 TEST_F(RefusedStoreTest, AFileThatIsNotADatabase)
