@@ -99,7 +99,6 @@ private:
     RegistryResult openConnection();
     RegistryResult checkStore(bool mayInitialise, bool &available);
     RegistryResult initialiseStore();
-    RegistryResult startTransactionIfBatching();
     // Reads back every value written in the open transaction; fails unless each
     // holds exactly what was written.
     RegistryResult verifyWritten();
