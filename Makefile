@@ -51,8 +51,10 @@ bench: windows build
 	PRESET=$(PRESET) bench/run_all.sh
 
 # x86/Lumox2k.exe (32-bit Windows, from the Windows 95 family on) and x64/Lumox2k.exe,
-# with a short read-me, in $(WINDOWS_ZIP).
+# with a short read-me, in $(WINDOWS_ZIP). The first run rebuilds the MinGW-w64 runtime
+# for the i486 (tools/i486-runtime, a few minutes), which the x86 program links.
 windows: bootstrap
+	@tools/i486-runtime
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \
