@@ -52,8 +52,10 @@ bench: windows build
 
 # Both executables are built and tested; $(WINDOWS_ZIP) holds the i686 Lumox2k.exe, which
 # runs on every Windows from 95 on, and a short read-me. The x86_64 one stays in
-# build/windows-x64 for the tests under 64-bit Wine.
+# build/windows-x64 for the tests under 64-bit Wine. The first run rebuilds the MinGW-w64
+# runtime for the i486 (tools/i486-runtime, a few minutes), which the i686 program links.
 windows: bootstrap
+	@tools/i486-runtime
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \

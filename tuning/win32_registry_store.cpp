@@ -245,9 +245,15 @@ RegistryResult Win32RegistryStore::createKey(RegistryHive hive, std::string_view
 RegistryResult Win32RegistryStore::rememberValue(const std::string &path, void *handle,
                                                  const std::string &name)
 {
-    if (!m_batchOpen || !m_rememberedValues.insert(lowered(path) + '\n' + lowered(name)).second) {
+    if (!m_batchOpen) {
         return RegistryResult::success();
     }
+    const std::string remembered = lowered(path) + '\n' + lowered(name);
+    if (std::find(m_rememberedValues.begin(), m_rememberedValues.end(), remembered) !=
+        m_rememberedValues.end()) {
+        return RegistryResult::success();
+    }
+    m_rememberedValues.push_back(remembered);
     UndoStep step;
     step.path = path;
     step.name = name;
@@ -265,7 +271,7 @@ RegistryResult Win32RegistryStore::rememberValue(const std::string &path, void *
         }
     }
     if (!step.valueExisted && code != ERROR_FILE_NOT_FOUND) {
-        m_rememberedValues.erase(lowered(path) + '\n' + lowered(name));
+        m_rememberedValues.pop_back();
         return resultOf(code, "the value");
     }
     m_undo.push_back(std::move(step));

@@ -3,7 +3,6 @@
 #include "registry_access.h"
 
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,7 +60,10 @@ private:
 
     bool m_batchOpen = false;
     std::vector<UndoStep> m_undo;
-    std::set<std::string> m_rememberedValues;
+    // The values remembered in the open batch, each as its lowered path and name; a
+    // batch holds a handful, so a list does (a set would link the library's compiled
+    // tree code into the Windows program).
+    std::vector<std::string> m_rememberedValues;
 };
 
 } // namespace lumox

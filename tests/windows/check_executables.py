@@ -4,20 +4,24 @@
     check_executables.py X86_EXE X64_EXE
 
 For each: a PE32 (i686) or PE32+ (x86_64) GUI program, stripped, that imports from
-Windows' own DLLs only (no libstdc++, libgcc or winpthread beside it), and whose
-manifest runs it as the invoking user (no elevation) and asks for no visual styles.
-The i686 one must ask for a subsystem version the Windows 95 family accepts (4.0).
-Prints one line per finding and exits with 1 when there is any.
+the Windows DLLs listed below only (no libstdc++, libgcc or winpthread beside it, and
+no OLE), and whose manifest runs it as the invoking user (no elevation) and asks for no
+visual styles. The i686 one must ask for a subsystem version the Windows 95 family
+accepts (4.0), and import only functions that Windows 95 provides
+(windows95_functions.py), no wide-character stub but those known to be harmless. Prints
+one line per finding and exits with 1 when there is any.
 """
 
 import struct
 import sys
 
-# The DLLs every Windows from 95 on has in its system folder.
-WINDOWS_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advapi32.dll",
-    "ole32.dll", "oleaut32.dll", "msvcrt.dll", "shell32.dll", "comdlg32.dll",
-    "version.dll", "winmm.dll",
+from windows95_functions import HARMLESS_STUBS, PROVIDED
+
+# The DLLs each executable may import: Windows' own, and the C runtime msvcrt.dll. The
+# common controls are loaded when the main window is made, not imported.
+ALLOWED_DLLS = {
+    "x86": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"},
+    "x64": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"},
 }
 MACHINES = {"x86": (0x014C, 0x10B, "PE32"), "x64": (0x8664, 0x20B, "PE32+")}
 SUBSYSTEM_WINDOWS_GUI = 2
@@ -61,16 +65,35 @@ class PeImage:
         start = self.offset(rva)
         return self.data[start:self.data.index(b"\0", start)].decode("latin-1")
 
-    def imported_dlls(self):
+    def imports(self):
+        """Each imported DLL's name with the names of the functions taken from it
+        ("#n" for one taken by ordinal)."""
         rva, _ = self.directories[1]
-        names = []
+        wide = self.magic == 0x20B
+        entry_format, ordinal_flag = ("<Q", 1 << 63) if wide else ("<I", 1 << 31)
+        entry_size = struct.calcsize(entry_format)
+        found = []
         at = self.offset(rva)
         while True:
             lookup, _, _, name, thunks = struct.unpack_from("<IIIII", self.data, at)
             if lookup == 0 and name == 0 and thunks == 0:
-                return names
-            names.append(self.string(name))
+                return found
+            functions = []
+            entry = self.offset(lookup or thunks)
+            while True:
+                (value,) = struct.unpack_from(entry_format, self.data, entry)
+                if value == 0:
+                    break
+                if value & ordinal_flag:
+                    functions.append(f"#{value & 0xFFFF}")
+                else:
+                    functions.append(self.string((value & 0x7FFFFFFF) + 2))
+                entry += entry_size
+            found.append((self.string(name), functions))
             at += 20
+
+    def imported_dlls(self):
+        return [name for name, _ in self.imports()]
 
     def resources(self, type_id):
         """The data of every resource of the given numeric type."""
@@ -101,6 +124,20 @@ class PeImage:
         return found
 
 
+def windows95_problems(imports):
+    """The imports that Windows 95 lacks or only has as a stub."""
+    problems = []
+    for dll, functions in imports:
+        dll = dll.lower()
+        if dll not in PROVIDED:
+            continue
+        for function in functions:
+            if function not in PROVIDED[dll] and function not in HARMLESS_STUBS.get(dll, {}):
+                problems.append(f"imports {function} from {dll}, which Windows 95 does not "
+                                "provide, or only as a stub (see windows95_functions.py)")
+    return problems
+
+
 def check(path, arch):
     problems = []
     try:
@@ -129,10 +166,14 @@ def check(path, arch):
     if debug:
         problems.append(f"debugging sections {', '.join(debug)}: not stripped")
 
-    dlls = image.imported_dlls()
-    foreign = [name for name in dlls if name.lower() not in WINDOWS_DLLS]
+    imports = image.imports()
+    dlls = [name for name, _ in imports]
+    foreign = [name for name in dlls if name.lower() not in ALLOWED_DLLS[arch]]
     if foreign:
-        problems.append(f"imports from {', '.join(foreign)}, which Windows does not have")
+        problems.append(f"imports from {', '.join(foreign)}; it may import only from "
+                        f"{', '.join(sorted(ALLOWED_DLLS[arch]))}")
+    if arch == "x86":
+        problems += windows95_problems(imports)
     for needed in ("kernel32.dll", "user32.dll"):
         if needed not in (name.lower() for name in dlls):
             problems.append(f"no import from {needed}: not the program, or its import table was misread")

@@ -78,7 +78,7 @@ HWND findControl(HWND top, std::string_view name)
     } search{name, nullptr};
     EnumChildWindows(
         top,
-        [](HWND child, LPARAM data) -> BOOL {
+        [](HWND child, LPARAM data) CALLBACK -> BOOL {
             auto &search = *reinterpret_cast<Search *>(data);
             if (controlName(child) == search.name) {
                 search.found = child;
@@ -158,7 +158,7 @@ public:
             const char *windowClass;
             std::vector<HWND> found;
         } search{m_process.dwProcessId, windowClass, {}};
-        const auto consider = [](HWND window, LPARAM data) -> BOOL {
+        const auto consider = [](HWND window, LPARAM data) CALLBACK -> BOOL {
             auto &search = *reinterpret_cast<Search *>(data);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);

@@ -11,6 +11,10 @@
 #                                          run it on a private Xvfb display of its own,
 #                                          for the tests that make windows
 #   run_under_wine.sh stop PREFIX          end the prefix's wineserver and its programs
+# LUMOX_WINE_ARCH (win64 by default, or win32) chooses the prefix's Wine, and for boot
+# LUMOX_WINE_VERSION the Windows version it claims to be (win95, win98, winme...). A
+# 32-bit prefix where this machine runs no 32-bit programs, or has no 32-bit Wine, makes
+# every mode report the reason and exit with 77, which ctest counts as skipped.
 # Every Wine step has a time limit, so a hung Wine fails the test instead of the build.
 # The environment reaches the program: LC_ALL=de_DE.UTF-8, for one, gives it a German
 # user locale (Wine takes the user's locale from LC_ALL even where the Linux system has
@@ -22,7 +26,7 @@ prefix=$2
 shift 2
 
 export WINEPREFIX=$prefix
-export WINEARCH=win64
+export WINEARCH=${LUMOX_WINE_ARCH:-win64}
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs on the first start.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -34,6 +38,18 @@ end_prefix() {
     timeout 30 wineserver -k 2>/dev/null || true
 }
 
+if [ "$WINEARCH" = win32 ] && [ "$mode" != stop ]; then
+    if ! reason=$("$(dirname "$0")/../../tools/probe-32-bit"); then
+        echo "skipped: $reason, so 32-bit Wine cannot run here"
+        exit 77
+    fi
+    # Debian's wine32 package puts the 32-bit loader here.
+    if [ ! -x /usr/lib/wine/wine ] && [ ! -x /usr/lib/i386-linux-gnu/wine/wine ]; then
+        echo "skipped: no 32-bit Wine is installed (tools/bootstrap installs wine32:i386)"
+        exit 77
+    fi
+fi
+
 case $mode in
 boot)
     if [ -d "$prefix" ]; then
@@ -44,6 +60,15 @@ boot)
     timeout 150 wineboot --init >/dev/null 2>&1
     # Let the start-up programs finish writing the registry before the tests use it.
     timeout 60 wineserver --wait || true
+    if [ -n "${LUMOX_WINE_VERSION:-}" ]; then
+        timeout 60 wine winecfg /v "$LUMOX_WINE_VERSION" >/dev/null 2>&1
+        claimed=$(timeout 60 wine winecfg /v 2>/dev/null | tr -d '\r')
+        timeout 60 wineserver --wait || true
+        if [ "$claimed" != "$LUMOX_WINE_VERSION" ]; then
+            echo "run_under_wine: the prefix claims to be $claimed, not $LUMOX_WINE_VERSION" >&2
+            exit 1
+        fi
+    fi
     test -f "$prefix/system.reg"
     # What winecfg's Applications page writes; winecfg -v would change the whole prefix and
     # accepts no Windows 95 family version in a 64-bit one.

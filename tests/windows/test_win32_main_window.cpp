@@ -21,9 +21,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -186,6 +189,140 @@ template <typename Done> bool pumpUntil(Done done, DWORD timeoutMs)
         Sleep(5);
     }
     return true;
+}
+
+// Stands in for one function that this executable imports, for as long as it lives,
+// by changing the function's entry in the executable's import address table. The
+// program's code linked into this executable calls through that table too.
+class ImportHook
+{
+public:
+    ImportHook(const char *dll, const char *function, void *replacement)
+    {
+        auto *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
+        const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
+        const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+        const IMAGE_DATA_DIRECTORY &directory =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto *entry =
+                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + directory.VirtualAddress);
+             entry->Name != 0; ++entry) {
+            if (lstrcmpiA(reinterpret_cast<const char *>(base + entry->Name), dll) != 0) {
+                continue;
+            }
+            auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->OriginalFirstThunk);
+            auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->FirstThunk);
+            for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                    continue;
+                }
+                const auto *byName =
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+                if (std::string_view(reinterpret_cast<const char *>(byName->Name)) == function) {
+                    m_slot = reinterpret_cast<void **>(&slots->u1.Function);
+                }
+            }
+        }
+        if (m_slot != nullptr) {
+            m_original = *m_slot;
+            write(replacement);
+        }
+    }
+    ImportHook(const ImportHook &) = delete;
+    ImportHook &operator=(const ImportHook &) = delete;
+    ~ImportHook()
+    {
+        if (m_slot != nullptr) {
+            write(m_original);
+        }
+    }
+
+    bool installed() const { return m_slot != nullptr; }
+    // The function the entry held before; calls through the function's name would come
+    // back to the replacement.
+    void *original() const { return m_original; }
+
+private:
+    void write(void *target)
+    {
+        DWORD protection = 0;
+        VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protection);
+        *m_slot = target;
+        VirtualProtect(m_slot, sizeof *m_slot, protection, &protection);
+    }
+
+    void **m_slot = nullptr;
+    void *m_original = nullptr;
+};
+
+// The timers that windows asked for through SetTimer while a TimerRecorder lived.
+struct TimerRequest
+{
+    HWND hwnd;
+    UINT_PTR id;
+    UINT intervalMs;
+};
+std::vector<TimerRequest> timerRequests;
+using SetTimerFunction = UINT_PTR(WINAPI *)(HWND, UINT_PTR, UINT, TIMERPROC);
+SetTimerFunction realSetTimer = nullptr;
+
+UINT_PTR WINAPI recordingSetTimer(HWND hwnd, UINT_PTR id, UINT intervalMs, TIMERPROC procedure)
+{
+    timerRequests.push_back({hwnd, id, intervalMs});
+    return realSetTimer(hwnd, id, intervalMs, procedure);
+}
+
+class TimerRecorder
+{
+public:
+    TimerRecorder() : m_hook("user32.dll", "SetTimer", reinterpret_cast<void *>(&recordingSetTimer))
+    {
+        timerRequests.clear();
+        realSetTimer = reinterpret_cast<SetTimerFunction>(m_hook.original());
+    }
+
+    bool installed() const { return m_hook.installed(); }
+    // The timers the window asked for.
+    static std::vector<TimerRequest> of(HWND hwnd)
+    {
+        std::vector<TimerRequest> found;
+        std::copy_if(timerRequests.begin(), timerRequests.end(), std::back_inserter(found),
+                     [hwnd](const TimerRequest &request) { return request.hwnd == hwnd; });
+        return found;
+    }
+
+private:
+    ImportHook m_hook;
+};
+
+// A banner slot as it shows on the screen with its page in front: its pixels, top row
+// first, as 32-bit BGRX.
+std::vector<std::uint32_t> shownPixels(frmMain &form, int page, HWND slot)
+{
+    form.selectPage(page);
+    UpdateWindow(form.hwnd());
+    RECT client;
+    GetClientRect(slot, &client);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    const HDC screen = GetDC(slot);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto *first = static_cast<const std::uint32_t *>(bits);
+    std::vector<std::uint32_t> pixels(first, first + client.right * client.bottom);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(slot, screen);
+    return pixels;
 }
 
 struct ShownBox
@@ -648,6 +785,36 @@ TEST_F(MainWindowTest, BadInputIsNotSavedAndLeavesTheRegistryAsItWas)
     EXPECT_TRUE(IsWindow(m_hwnd));
 }
 
+TEST_F(MainWindowTest, EveryTickShowsTheDrawnSponsorInEveryBanner)
+{
+    const std::array<const char *, 4> banners = {"imgAds", "imgAds2", "imgAds3", "imgAds4"};
+    // Before the first tick the banners show the initial picture, which is sponsor 8's.
+    const std::vector<std::uint32_t> initial = shownPixels(*m_form, 0, control(banners[0]));
+    // What the banners showed for each sponsor number drawn.
+    std::map<int, std::vector<std::uint32_t>> shown;
+    for (int tick = 0; tick < 400 && shown.size() < 11; ++tick) {
+        m_form->tmrAds_Timer();
+        const int n = m_form->sponsorNumber();
+        ASSERT_GE(n, 1) << "tick " << tick;
+        ASSERT_LE(n, 11) << "tick " << tick;
+        const std::vector<std::uint32_t> first = shownPixels(*m_form, 0, control(banners[0]));
+        for (int page = 1; page < 4; ++page) {
+            ASSERT_EQ(shownPixels(*m_form, page, control(banners[page])), first)
+                << banners[page] << " differs from imgAds at tick " << tick;
+        }
+        const auto [known, isNew] = shown.emplace(n, first);
+        ASSERT_EQ(known->second, first) << "sponsor " << n << " looks different at tick " << tick;
+    }
+    // Eleven sponsors, eleven different pictures, the drawn number's among them.
+    ASSERT_EQ(shown.size(), 11u);
+    EXPECT_EQ(shown[8], initial) << "sponsor 8 shows the initial picture";
+    for (auto a = shown.begin(); a != shown.end(); ++a) {
+        for (auto b = std::next(a); b != shown.end(); ++b) {
+            EXPECT_NE(a->second, b->second) << "sponsors " << a->first << " and " << b->first;
+        }
+    }
+}
+
 TEST_F(MainWindowTest, QuitDestroysTheWindowAndEndsTheProgram)
 {
     m_form->selectPage(3);
@@ -681,9 +848,15 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
 {
     int destroyed = 0;
     frmMain::setDestroyedHook([&destroyed] { ++destroyed; });
+    const TimerRecorder timers;
+    ASSERT_TRUE(timers.installed());
     frmStartup *splash = frmStartup::create(instance());
     ASSERT_NE(splash, nullptr);
     HWND hwnd = splash->hwnd();
+    // The splash timer runs from creation, for one tick of 1250 ms.
+    const std::vector<TimerRequest> splashTimers = TimerRecorder::of(hwnd);
+    ASSERT_EQ(splashTimers.size(), 1u);
+    EXPECT_EQ(splashTimers[0].intervalMs, 1250u);
     splash->show();
     // The splash takes no input, so it leaves the activation where it was.
     EXPECT_NE(GetActiveWindow(), hwnd);
@@ -724,13 +897,21 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(IsWindowVisible(main->hwnd()));
     EXPECT_EQ(GetActiveWindow(), main->hwnd()) << "the main window takes the activation";
+    // The banner timer runs from the main window's creation, every 1750 ms, and its tick
+    // changes the banners.
+    const std::vector<TimerRequest> bannerTimers = TimerRecorder::of(main->hwnd());
+    ASSERT_EQ(bannerTimers.size(), 1u);
+    EXPECT_EQ(bannerTimers[0].intervalMs, 1750u);
+    EXPECT_EQ(main->sponsorNumber(), 0);
+    SendMessageA(main->hwnd(), WM_TIMER, bannerTimers[0].id, 0);
+    EXPECT_GE(main->sponsorNumber(), 1);
 
     // Nothing more happens: still one main window, and no splash.
     pumpUntil([] { return false; }, 1500);
     std::map<std::string, int> windows;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND each, LPARAM tally) {
+        [](HWND each, LPARAM tally) CALLBACK -> BOOL {
             char name[32] = {};
             GetClassNameA(each, name, sizeof name);
             ++(*reinterpret_cast<std::map<std::string, int> *>(tally))[name];

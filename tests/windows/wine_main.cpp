@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -101,6 +102,36 @@ bool selectGroups(const std::vector<std::string> &names)
     return true;
 }
 
+// Whether Wine claims to be the Windows that LUMOX_WINE_VERSION names (win95, win98 or
+// winme), as the prefix was set up; any other or no name asks for nothing.
+bool isTheClaimedWindows()
+{
+    struct Claim
+    {
+        const char *name;
+        DWORD major;
+        DWORD minor;
+    };
+    constexpr Claim claims[] = {{"win95", 4, 0}, {"win98", 4, 10}, {"winme", 4, 90}};
+    const char *wanted = std::getenv("LUMOX_WINE_VERSION");
+    for (const Claim &claim : claims) {
+        if (wanted == nullptr || std::strcmp(wanted, claim.name) != 0) {
+            continue;
+        }
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        GetVersionExA(&version);
+        if (version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS ||
+            version.dwMajorVersion != claim.major || version.dwMinorVersion != claim.minor) {
+            std::fprintf(stderr, "Wine claims to be Windows %lu.%lu (platform %lu), not %s.\n",
+                         version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId,
+                         claim.name);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // The tests delete and rewrite keys under HKEY_LOCAL_MACHINE\System, which only a
@@ -119,6 +150,9 @@ int main(int argc, char **argv)
     if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
         std::fprintf(stderr, "These tests change HKEY_LOCAL_MACHINE and run only under Wine.\n");
         return 2;
+    }
+    if (!isTheClaimedWindows()) {
+        return 1;
     }
     const std::vector<std::string> groupNames = takeGroupsArgument(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
