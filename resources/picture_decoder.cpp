@@ -1,0 +1,232 @@
+#include "picture_decoder.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+// stb_image, compiled here and nowhere else: its JPEG and GIF readers only, reading from
+// memory, in plain C (no SSE2 or NEON paths, so the 32-bit Windows build runs on a 486),
+// with every function private to this file. Pictures larger than 4096 pixels either way are
+// refused before anything is allocated for them.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_GIF
+#define STBI_NO_STDIO
+#define STBI_NO_SIMD
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_MAX_DIMENSIONS 4096
+#include <stb_image.h>
+
+namespace lumox {
+
+namespace {
+
+// stb_image's own JPEG transform, upsampling and colour conversion round differently from
+// libjpeg's, by up to 3 steps in a fifth of the splash picture's pixels. These three take
+// their place, with libjpeg's arithmetic, so the pictures look exactly as libjpeg (and
+// every reader built on it) decodes them.
+
+constexpr std::uint8_t clampSample(int value)
+{
+    return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
+// The accurate integer inverse DCT (13-bit constants, 2 extra bits between the passes) of
+// one block of dequantised coefficients, rows of 8, into 8 x 8 samples. Sums are 64-bit so
+// that even the coefficients of damaged data cannot overflow them.
+using Wide = std::int64_t;
+constexpr int constBits = 13;
+constexpr int pass1Bits = 2;
+
+constexpr Wide descale(Wide value, int bits)
+{
+    return (value + (Wide{1} << (bits - 1))) >> bits;
+}
+
+// The one-dimensional transform of eight values, before descaling.
+struct Idct1d
+{
+    Wide out[8];
+};
+
+Idct1d idct1d(Wide s0, Wide s1, Wide s2, Wide s3, Wide s4, Wide s5, Wide s6, Wide s7)
+{
+    constexpr Wide fix0_298631336 = 2446;
+    constexpr Wide fix0_390180644 = 3196;
+    constexpr Wide fix0_541196100 = 4433;
+    constexpr Wide fix0_765366865 = 6270;
+    constexpr Wide fix0_899976223 = 7373;
+    constexpr Wide fix1_175875602 = 9633;
+    constexpr Wide fix1_501321110 = 12299;
+    constexpr Wide fix1_847759065 = 15137;
+    constexpr Wide fix1_961570560 = 16069;
+    constexpr Wide fix2_053119869 = 16819;
+    constexpr Wide fix2_562915447 = 20995;
+    constexpr Wide fix3_072711026 = 25172;
+
+    // Even part.
+    const Wide z1 = (s2 + s6) * fix0_541196100;
+    const Wide even2 = z1 - s6 * fix1_847759065;
+    const Wide even3 = z1 + s2 * fix0_765366865;
+    const Wide even0 = (s0 + s4) * (Wide{1} << constBits);
+    const Wide even1 = (s0 - s4) * (Wide{1} << constBits);
+    const Wide tmp10 = even0 + even3;
+    const Wide tmp13 = even0 - even3;
+    const Wide tmp11 = even1 + even2;
+    const Wide tmp12 = even1 - even2;
+
+    // Odd part.
+    const Wide sum73 = s7 + s3;
+    const Wide sum51 = s5 + s1;
+    const Wide z5 = (sum73 + sum51) * fix1_175875602;
+    const Wide za = (s7 + s1) * -fix0_899976223;
+    const Wide zb = (s5 + s3) * -fix2_562915447;
+    const Wide zc = sum73 * -fix1_961570560 + z5;
+    const Wide zd = sum51 * -fix0_390180644 + z5;
+    const Wide odd0 = s7 * fix0_298631336 + za + zc;
+    const Wide odd1 = s5 * fix2_053119869 + zb + zd;
+    const Wide odd2 = s3 * fix3_072711026 + zb + zc;
+    const Wide odd3 = s1 * fix1_501321110 + za + zd;
+
+    return {{tmp10 + odd3, tmp11 + odd2, tmp12 + odd1, tmp13 + odd0, tmp13 - odd0, tmp12 - odd1,
+             tmp11 - odd2, tmp10 - odd3}};
+}
+
+// libjpeg's post-transform range limit: the value, centred, clamped to a sample, with
+// anything beyond +-512 wrapping around as its table does.
+std::uint8_t rangeLimit(Wide value)
+{
+    int wrapped = static_cast<int>(value & 1023);
+    if (wrapped >= 512)
+        wrapped -= 1024;
+    return clampSample(wrapped + 128);
+}
+
+void idctBlock(stbi_uc *out, int outStride, short data[64])
+{
+    Wide workspace[64];
+    for (int column = 0; column < 8; ++column) {
+        const short *in = data + column;
+        const Idct1d result = idct1d(in[0], in[8], in[16], in[24], in[32], in[40], in[48], in[56]);
+        for (int row = 0; row < 8; ++row)
+            workspace[row * 8 + column] = descale(result.out[row], constBits - pass1Bits);
+    }
+    for (int row = 0; row < 8; ++row) {
+        const Wide *in = workspace + row * 8;
+        const Idct1d result = idct1d(in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]);
+        stbi_uc *line = out + row * outStride;
+        for (int column = 0; column < 8; ++column)
+            line[column] = rangeLimit(descale(result.out[column], constBits + pass1Bits + 3));
+    }
+}
+
+// Chroma sampled 2 x 2 brought to full size, "fancy" (triangle-weighted) upsampling: one
+// output row from the nearer input row (weight 3) and the farther one (weight 1), each
+// input sample spread over two output samples with weights 3 and 1. The rounding biases
+// alternate between 8 and 7, as libjpeg's do.
+stbi_uc *upsampleH2V2(stbi_uc *out, stbi_uc *near, stbi_uc *far, int width, int)
+{
+    const auto columnSum = [near, far](int i) { return 3 * near[i] + far[i]; };
+    int current = columnSum(0);
+    if (width == 1) {
+        out[0] = static_cast<stbi_uc>((current * 4 + 8) >> 4);
+        out[1] = static_cast<stbi_uc>((current * 4 + 7) >> 4);
+        return out;
+    }
+    int previous = current;
+    for (int i = 0; i < width; ++i) {
+        const int next = i + 1 < width ? columnSum(i + 1) : current;
+        out[2 * i] = static_cast<stbi_uc>((current * 3 + previous + 8) >> 4);
+        out[2 * i + 1] = static_cast<stbi_uc>((current * 3 + next + 7) >> 4);
+        previous = current;
+        current = next;
+    }
+    return out;
+}
+
+// YCbCr to RGB with libjpeg's 16-bit fixed-point factors and rounding.
+void yccToRgb(stbi_uc *out, const stbi_uc *y, const stbi_uc *cb, const stbi_uc *cr, int count,
+              int step)
+{
+    constexpr int scaleBits = 16;
+    constexpr int oneHalf = 1 << (scaleBits - 1);
+    constexpr int crToR = 91881;  // 1.40200
+    constexpr int cbToB = 116130; // 1.77200
+    constexpr int crToG = 46802;  // 0.71414
+    constexpr int cbToG = 22554;  // 0.34414
+    for (int i = 0; i < count; ++i, out += step) {
+        const int luma = y[i];
+        const int blue = cb[i] - 128;
+        const int red = cr[i] - 128;
+        out[0] = clampSample(luma + ((crToR * red + oneHalf) >> scaleBits));
+        out[1] = clampSample(luma + ((-cbToG * blue + oneHalf - crToG * red) >> scaleBits));
+        out[2] = clampSample(luma + ((cbToB * blue + oneHalf) >> scaleBits));
+        out[3] = 255;
+    }
+}
+
+struct StbFree
+{
+    void operator()(stbi_uc *pixels) const { stbi_image_free(pixels); }
+};
+using StbPixels = std::unique_ptr<stbi_uc, StbFree>;
+
+StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height)
+{
+    stbi__context context;
+    stbi__start_mem(&context, data, size);
+    // stb_image's own JPEG entry, with the three kernels replaced.
+    const auto jpeg = std::make_unique<stbi__jpeg>();
+    jpeg->s = &context;
+    stbi__setup_jpeg(jpeg.get());
+    jpeg->idct_block_kernel = idctBlock;
+    jpeg->YCbCr_to_RGB_kernel = yccToRgb;
+    jpeg->resample_row_hv_2_kernel = upsampleH2V2;
+    int components = 0;
+    return StbPixels(load_jpeg_image(jpeg.get(), width, height, &components, 4));
+}
+
+} // namespace
+
+std::optional<DecodedPicture> decodePicture(std::span<const std::byte> data,
+                                            const PixelTarget &target)
+{
+    if (data.size() < 4 || data.size() > static_cast<std::size_t>(INT_MAX))
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const stbi_uc *>(data.data());
+    const int size = static_cast<int>(data.size());
+    int width = 0;
+    int height = 0;
+    StbPixels rgba;
+    if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        rgba = decodeJpeg(bytes, size, &width, &height);
+    } else if (bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F') {
+        int components = 0;
+        rgba = StbPixels(stbi_load_from_memory(bytes, size, &width, &height, &components, 4));
+    }
+    if (!rgba || width <= 0 || height <= 0)
+        return std::nullopt;
+
+    const PixelRows rows = target(width, height);
+    if (rows.first == nullptr)
+        return std::nullopt;
+    DecodedPicture picture{width, height, false};
+    const stbi_uc *in = rgba.get();
+    for (int y = 0; y < height; ++y) {
+        std::uint32_t *out = rows.first + y * rows.stride;
+        for (int x = 0; x < width; ++x, in += 4) {
+            if (in[3] == 0) {
+                out[x] = 0;
+                picture.transparent = true;
+            } else {
+                out[x] = 0xFF000000u | std::uint32_t{in[0]} << 16 | std::uint32_t{in[1]} << 8 |
+                         std::uint32_t{in[2]};
+            }
+        }
+    }
+    return picture;
+}
+
+} // namespace lumox
