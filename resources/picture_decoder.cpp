@@ -104,19 +104,22 @@ std::uint8_t rangeLimit(Wide value)
     return clampSample(wrapped + 128);
 }
 
-void idctBlock(stbi_uc *out, int outStride, short data[64])
+// The three kernels take the parameters stb_image's kernel pointers give them.
+void idctBlock(stbi_uc *out, int outStride,
+               short data[64]) // NOLINT(readability-non-const-parameter): stb's signature
 {
     Wide workspace[64];
     for (int column = 0; column < 8; ++column) {
         const short *in = data + column;
         const Idct1d result = idct1d(in[0], in[8], in[16], in[24], in[32], in[40], in[48], in[56]);
         for (int row = 0; row < 8; ++row)
-            workspace[row * 8 + column] = descale(result.out[row], constBits - pass1Bits);
+            workspace[static_cast<std::ptrdiff_t>(row) * 8 + column] =
+                descale(result.out[row], constBits - pass1Bits);
     }
     for (int row = 0; row < 8; ++row) {
-        const Wide *in = workspace + row * 8;
+        const Wide *in = workspace + static_cast<std::ptrdiff_t>(row) * 8;
         const Idct1d result = idct1d(in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]);
-        stbi_uc *line = out + row * outStride;
+        stbi_uc *line = out + static_cast<std::ptrdiff_t>(row) * outStride;
         for (int column = 0; column < 8; ++column)
             line[column] = rangeLimit(descale(result.out[column], constBits + pass1Bits + 3));
     }
@@ -126,7 +129,9 @@ void idctBlock(stbi_uc *out, int outStride, short data[64])
 // output row from the nearer input row (weight 3) and the farther one (weight 1), each
 // input sample spread over two output samples with weights 3 and 1. The rounding biases
 // alternate between 8 and 7, as libjpeg's do.
-stbi_uc *upsampleH2V2(stbi_uc *out, stbi_uc *near, stbi_uc *far, int width, int)
+stbi_uc *upsampleH2V2(stbi_uc *out,
+                      stbi_uc *near, // NOLINT(readability-non-const-parameter): stb's signature
+                      stbi_uc *far, int width, int)
 {
     const auto columnSum = [near, far](int i) { return 3 * near[i] + far[i]; };
     int current = columnSum(0);
@@ -138,8 +143,9 @@ stbi_uc *upsampleH2V2(stbi_uc *out, stbi_uc *near, stbi_uc *far, int width, int)
     int previous = current;
     for (int i = 0; i < width; ++i) {
         const int next = i + 1 < width ? columnSum(i + 1) : current;
-        out[2 * i] = static_cast<stbi_uc>((current * 3 + previous + 8) >> 4);
-        out[2 * i + 1] = static_cast<stbi_uc>((current * 3 + next + 7) >> 4);
+        stbi_uc *pair = out + static_cast<std::ptrdiff_t>(i) * 2;
+        pair[0] = static_cast<stbi_uc>((current * 3 + previous + 8) >> 4);
+        pair[1] = static_cast<stbi_uc>((current * 3 + next + 7) >> 4);
         previous = current;
         current = next;
     }

@@ -1,6 +1,7 @@
 // The Win32 banners in-process: the hidden picture store, the banner slots and the
 // sponsor launcher. The pictures come from the resources linked into this program.
 #include "banner_slot.h"
+#include "decoded_resource.h"
 #include "dib_picture.h"
 #include "frm_sponsors.h"
 #include "resource.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,12 +25,6 @@ using namespace lumox::win32;
 HINSTANCE instance()
 {
     return GetModuleHandleA(nullptr);
-}
-
-// The colour GDI shows for a decoded pixel, 0xAARRGGBB, when it is opaque.
-COLORREF colourOf(std::uint32_t pixel)
-{
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
 bool samePixels(const DibPicture &a, const DibPicture &b)
@@ -229,6 +223,10 @@ TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColourAlsoAfterAChangeWhileHid
     for (const int n : {2, 3}) {
         DibPicture *picture = store->picture(n);
         ASSERT_NE(picture, nullptr);
+        const lumox::testing::DecodedResource decoded =
+            lumox::testing::decodeResource(IDR_SPONSOR_PICTURE_1 + n - 1);
+        ASSERT_EQ(decoded.width, 120);
+        ASSERT_EQ(decoded.height, 60);
 
         // Changed while its page is hidden, the slot shows the picture once it is shown.
         ShowWindow(host.page(), SW_HIDE);
@@ -241,9 +239,9 @@ TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColourAlsoAfterAChangeWhileHid
         for (int y = 0; y < 60; ++y) {
             for (int x = 0; x < 120; ++x) {
                 // The decoder makes a transparent pixel all zero.
-                const bool clear = picture->pixel(x, y) == 0;
+                const bool clear = decoded.at(x, y) == 0;
                 transparent += clear ? 1 : 0;
-                const COLORREF expected = clear ? face : colourOf(picture->pixel(x, y));
+                const COLORREF expected = clear ? face : decoded.colourAt(x, y);
                 mismatches += GetPixel(dc, x, y) != expected ? 1 : 0;
             }
         }
