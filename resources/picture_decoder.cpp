@@ -179,8 +179,41 @@ struct StbFree
 };
 using StbPixels = std::unique_ptr<stbi_uc, StbFree>;
 
+// The version of stb_image this is built with trusts a Huffman table's code counts: a table
+// that claims more than 256 codes writes past the arrays it fills. Every place where its
+// reader could meet a table definition (the marker 0xFF 0xC4, wherever it stands) is
+// checked first, reading the tables as it would; data with an oversized table is refused.
+bool huffmanTablesFit(const stbi_uc *data, int size)
+{
+    const auto byteAt = [data, size](int position) {
+        return position >= 0 && position < size ? int{data[position]} : 0;
+    };
+    for (int marker = 1; marker < size; ++marker) {
+        if (data[marker] != 0xC4 || data[marker - 1] != 0xFF)
+            continue;
+        int position = marker + 1;
+        int left = (byteAt(position) << 8 | byteAt(position + 1)) - 2;
+        position += 2;
+        while (left > 0 && position < size) {
+            const int classAndSlot = byteAt(position++);
+            if (classAndSlot >> 4 > 1 || (classAndSlot & 15) > 3)
+                break; // refused by the reader itself
+            int codes = 0;
+            for (int length = 0; length < 16; ++length)
+                codes += byteAt(position++);
+            if (codes > 256)
+                return false;
+            position += codes;
+            left -= 17 + codes;
+        }
+    }
+    return true;
+}
+
 StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height)
 {
+    if (!huffmanTablesFit(data, size))
+        return {};
     stbi__context context;
     stbi__start_mem(&context, data, size);
     // stb_image's own JPEG entry, with the three kernels replaced.
