@@ -1,8 +1,10 @@
 #include "picture_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 // stb_image, compiled here and nowhere else: its JPEG and GIF readers only, reading from
@@ -51,7 +53,7 @@ struct Idct1d
     Wide out[8];
 };
 
-Idct1d idct1d(Wide s0, Wide s1, Wide s2, Wide s3, Wide s4, Wide s5, Wide s6, Wide s7)
+inline Idct1d idct1d(Wide s0, Wide s1, Wide s2, Wide s3, Wide s4, Wide s5, Wide s6, Wide s7)
 {
     constexpr Wide fix0_298631336 = 2446;
     constexpr Wide fix0_390180644 = 3196;
@@ -94,14 +96,21 @@ Idct1d idct1d(Wide s0, Wide s1, Wide s2, Wide s3, Wide s4, Wide s5, Wide s6, Wid
              tmp11 - odd2, tmp10 - odd3}};
 }
 
-// libjpeg's post-transform range limit: the value, centred, clamped to a sample, with
-// anything beyond +-512 wrapping around as its table does.
+// libjpeg's post-transform range limit, as its table: the value, centred, clamped to a
+// sample, with anything beyond +-512 wrapping around.
+constexpr std::array<std::uint8_t, 1024> makeRangeLimit()
+{
+    std::array<std::uint8_t, 1024> table{};
+    for (int i = 0; i < 1024; ++i)
+        table[static_cast<std::size_t>(i)] = clampSample((i < 512 ? i : i - 1024) + 128);
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 1024> rangeLimitTable = makeRangeLimit();
+
 std::uint8_t rangeLimit(Wide value)
 {
-    int wrapped = static_cast<int>(value & 1023);
-    if (wrapped >= 512)
-        wrapped -= 1024;
-    return clampSample(wrapped + 128);
+    return rangeLimitTable[static_cast<std::size_t>(value & 1023)];
 }
 
 // The three kernels take the parameters stb_image's kernel pointers give them.
@@ -111,15 +120,28 @@ void idctBlock(stbi_uc *out, int outStride,
     Wide workspace[64];
     for (int column = 0; column < 8; ++column) {
         const short *in = data + column;
+        // A column of nothing but its DC term transforms to that term, scaled, as the full
+        // transform would give it (libjpeg takes the same short cut).
+        if ((in[8] | in[16] | in[24] | in[32] | in[40] | in[48] | in[56]) == 0) {
+            for (int row = 0; row < 8; ++row)
+                workspace[row * 8 + column] = Wide{in[0]} * (1 << pass1Bits);
+            continue;
+        }
         const Idct1d result = idct1d(in[0], in[8], in[16], in[24], in[32], in[40], in[48], in[56]);
         for (int row = 0; row < 8; ++row)
-            workspace[static_cast<std::ptrdiff_t>(row) * 8 + column] =
-                descale(result.out[row], constBits - pass1Bits);
+            workspace[row * 8 + column] = descale(result.out[row], constBits - pass1Bits);
     }
     for (int row = 0; row < 8; ++row) {
-        const Wide *in = workspace + static_cast<std::ptrdiff_t>(row) * 8;
-        const Idct1d result = idct1d(in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]);
+        const Wide *in = &workspace[row * 8];
         stbi_uc *line = out + static_cast<std::ptrdiff_t>(row) * outStride;
+        // Likewise a row of nothing but its DC term.
+        if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
+            const stbi_uc sample = rangeLimit(descale(in[0], pass1Bits + 3));
+            for (int column = 0; column < 8; ++column)
+                line[column] = sample;
+            continue;
+        }
+        const Idct1d result = idct1d(in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]);
         for (int column = 0; column < 8; ++column)
             line[column] = rangeLimit(descale(result.out[column], constBits + pass1Bits + 3));
     }
@@ -152,24 +174,62 @@ stbi_uc *upsampleH2V2(stbi_uc *out,
     return out;
 }
 
-// YCbCr to RGB with libjpeg's 16-bit fixed-point factors and rounding.
-void yccToRgb(stbi_uc *out, const stbi_uc *y, const stbi_uc *cb, const stbi_uc *cr, int count,
-              int step)
+// YCbCr to RGB with libjpeg's 16-bit fixed-point factors and rounding, through its tables.
+struct ColourTables
+{
+    int crToRed[256];
+    int cbToBlue[256];
+    int crToGreen[256]; // unshifted
+    int cbToGreen[256]; // unshifted, with the rounding half
+};
+
+constexpr ColourTables makeColourTables()
 {
     constexpr int scaleBits = 16;
     constexpr int oneHalf = 1 << (scaleBits - 1);
-    constexpr int crToR = 91881;  // 1.40200
-    constexpr int cbToB = 116130; // 1.77200
-    constexpr int crToG = 46802;  // 0.71414
-    constexpr int cbToG = 22554;  // 0.34414
+    ColourTables tables{};
+    for (int i = 0; i < 256; ++i) {
+        const int x = i - 128;
+        tables.crToRed[i] = (91881 * x + oneHalf) >> scaleBits;   // 1.40200
+        tables.cbToBlue[i] = (116130 * x + oneHalf) >> scaleBits; // 1.77200
+        tables.crToGreen[i] = -46802 * x;                         // 0.71414
+        tables.cbToGreen[i] = -22554 * x + oneHalf;               // 0.34414
+    }
+    return tables;
+}
+
+constexpr ColourTables colourTables = makeColourTables();
+
+// Samples from -256 to 511 clamped, at an offset of 256: the colour conversion's sums stay
+// within that.
+constexpr std::array<std::uint8_t, 768> makeClampTable()
+{
+    std::array<std::uint8_t, 768> table{};
+    for (int i = 0; i < 768; ++i)
+        table[static_cast<std::size_t>(i)] = clampSample(i - 256);
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 768> clampTable = makeClampTable();
+
+std::uint8_t clampColour(int value)
+{
+    return clampTable[static_cast<std::size_t>(value + 256)];
+}
+
+// Unlike stb_image's own, it writes each pixel in its final form, a native 0xFFRRGGBB, so
+// that the picture need not be converted again afterwards.
+void yccToRgb(stbi_uc *out, const stbi_uc *y, const stbi_uc *cb, const stbi_uc *cr, int count,
+              int step)
+{
     for (int i = 0; i < count; ++i, out += step) {
         const int luma = y[i];
-        const int blue = cb[i] - 128;
-        const int red = cr[i] - 128;
-        out[0] = clampSample(luma + ((crToR * red + oneHalf) >> scaleBits));
-        out[1] = clampSample(luma + ((-cbToG * blue + oneHalf - crToG * red) >> scaleBits));
-        out[2] = clampSample(luma + ((cbToB * blue + oneHalf) >> scaleBits));
-        out[3] = 255;
+        const std::uint32_t red = clampColour(luma + colourTables.crToRed[cr[i]]);
+        const std::uint32_t green = clampColour(
+            luma + ((colourTables.cbToGreen[cb[i]] + colourTables.crToGreen[cr[i]]) >> 16));
+        const std::uint32_t blue = clampColour(luma + colourTables.cbToBlue[cb[i]]);
+        const std::uint32_t pixel = 0xFF000000u | red << 16 | green << 8 | blue;
+        std::memcpy(out, &pixel, sizeof pixel);
     }
 }
 
@@ -210,7 +270,9 @@ bool huffmanTablesFit(const stbi_uc *data, int size)
     return true;
 }
 
-StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height)
+// Decodes a JPEG into four bytes a pixel: final pixels when `finalPixels` comes back true
+// (a colour picture, converted by yccToRgb), otherwise stb_image's red, green, blue, alpha.
+StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height, bool *finalPixels)
 {
     if (!huffmanTablesFit(data, size))
         return {};
@@ -224,7 +286,11 @@ StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height)
     jpeg->YCbCr_to_RGB_kernel = yccToRgb;
     jpeg->resample_row_hv_2_kernel = upsampleH2V2;
     int components = 0;
-    return StbPixels(load_jpeg_image(jpeg.get(), width, height, &components, 4));
+    StbPixels pixels(load_jpeg_image(jpeg.get(), width, height, &components, 4));
+    // The condition under which stb_image converts colours with the kernel.
+    const bool rgb = jpeg->rgb == 3 || (jpeg->app14_color_transform == 0 && jpeg->jfif == 0);
+    *finalPixels = context.img_n == 3 && !rgb;
+    return pixels;
 }
 
 } // namespace
@@ -239,8 +305,9 @@ std::optional<DecodedPicture> decodePicture(std::span<const std::byte> data,
     int width = 0;
     int height = 0;
     StbPixels rgba;
+    bool finalPixels = false;
     if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        rgba = decodeJpeg(bytes, size, &width, &height);
+        rgba = decodeJpeg(bytes, size, &width, &height, &finalPixels);
     } else if (bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F') {
         int components = 0;
         rgba = StbPixels(stbi_load_from_memory(bytes, size, &width, &height, &components, 4));
@@ -253,18 +320,24 @@ std::optional<DecodedPicture> decodePicture(std::span<const std::byte> data,
         return std::nullopt;
     DecodedPicture picture{width, height, false};
     const stbi_uc *in = rgba.get();
+    if (finalPixels) {
+        const auto rowBytes = static_cast<std::size_t>(width) * 4;
+        for (int y = 0; y < height; ++y, in += rowBytes)
+            std::memcpy(rows.first + y * rows.stride, in, rowBytes);
+        return picture;
+    }
+    std::uint32_t transparent = 0;
     for (int y = 0; y < height; ++y) {
         std::uint32_t *out = rows.first + y * rows.stride;
         for (int x = 0; x < width; ++x, in += 4) {
-            if (in[3] == 0) {
-                out[x] = 0;
-                picture.transparent = true;
-            } else {
-                out[x] = 0xFF000000u | std::uint32_t{in[0]} << 16 | std::uint32_t{in[1]} << 8 |
-                         std::uint32_t{in[2]};
-            }
+            // stb_image gives the bytes red, green, blue and alpha; alpha is 0 or 0xFF.
+            const std::uint32_t opaque = 0u - std::uint32_t{in[3] != 0};
+            out[x] = opaque & (0xFF000000u | std::uint32_t{in[0]} << 16 |
+                               std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]});
+            transparent |= ~opaque;
         }
     }
+    picture.transparent = transparent != 0;
     return picture;
 }
 

@@ -36,9 +36,11 @@ struct DecodedPicture
 // pixels 0xAARRGGBB, native-endian: on a little-endian machine each pixel's bytes are blue,
 // green, red and alpha, the layout of a 32-bit DIB and of QImage::Format_ARGB32. A pixel is
 // either opaque (alpha 0xFF) or transparent, and a transparent one is all zero, so the same
-// pixels also serve as premultiplied ones. A JPEG decodes to the pixels of libjpeg's
-// accurate integer transform and smooth chroma upsampling (the pixels Qt's JPEG reader
-// gives), a GIF to its colour table's colours.
+// pixels also serve as premultiplied ones. A JPEG decodes to the pixels of libjpeg's accurate
+// integer transform and smooth chroma upsampling (the pixels Qt's JPEG reader gives) when its
+// chroma is sampled 2 x 2 (as the program's is), 1 x 1 or not at all; with other sampling,
+// stb_image's own upsampling may round a step differently. A GIF decodes to its colour
+// table's colours.
 // Returns the picture's size, or nothing when the data is not a JPEG or GIF that can be
 // decoded (damaged, cut short, larger than 4096 pixels either way) or `target` gave no rows.
 // `target` is called only once the whole picture has been decoded, so a failed decoding

@@ -135,6 +135,5 @@ int main(int argc, char **argv)
     std::printf("%s\n", met ? "target met" : "TARGET MISSED");
 
     DestroyWindow(window);
-    OleUninitialize();
     return met ? 0 : 1;
 }
