@@ -124,7 +124,7 @@ void idctBlock(stbi_uc *out, int outStride,
         // transform would give it (libjpeg takes the same short cut).
         if ((in[8] | in[16] | in[24] | in[32] | in[40] | in[48] | in[56]) == 0) {
             for (int row = 0; row < 8; ++row)
-                workspace[row * 8 + column] = Wide{in[0]} * (1 << pass1Bits);
+                workspace[row * 8 + column] = static_cast<Wide>(in[0]) * (1 << pass1Bits);
             continue;
         }
         const Idct1d result = idct1d(in[0], in[8], in[16], in[24], in[32], in[40], in[48], in[56]);
@@ -132,7 +132,7 @@ void idctBlock(stbi_uc *out, int outStride,
             workspace[row * 8 + column] = descale(result.out[row], constBits - pass1Bits);
     }
     for (int row = 0; row < 8; ++row) {
-        const Wide *in = &workspace[row * 8];
+        const Wide *in = workspace + static_cast<std::ptrdiff_t>(row) * 8;
         stbi_uc *line = out + static_cast<std::ptrdiff_t>(row) * outStride;
         // Likewise a row of nothing but its DC term.
         if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
@@ -214,7 +214,8 @@ constexpr std::array<std::uint8_t, 768> clampTable = makeClampTable();
 
 std::uint8_t clampColour(int value)
 {
-    return clampTable[static_cast<std::size_t>(value + 256)];
+    const int index = value + 256;
+    return clampTable[static_cast<std::size_t>(index)];
 }
 
 // Unlike stb_image's own, it writes each pixel in its final form, a native 0xFFRRGGBB, so
