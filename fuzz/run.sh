@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build=build/fuzz
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_rwin_calculator fuzz_tuning_save fuzz_sqlite_store)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_rwin_calculator fuzz_tuning_save fuzz_sqlite_store fuzz_picture_decoder)
 
 [ -f "$build/CMakeCache.txt" ] || cmake --preset fuzz
 cmake --build --preset fuzz

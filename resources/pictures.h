@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 // Resource paths of the pictures compiled in by the lumox_resources library, and the facts
@@ -30,5 +31,12 @@ inline constexpr int sponsorCount = 11;
 // Returns the resource path of sponsor banner `number` (":/banners/sponsor01.gif" for 1).
 // `number` must lie between 1 and sponsorCount.
 QString sponsorBanner(int number);
+
+// Decodes the compiled-in JPEG or GIF at resource path `path` with the program's own decoder
+// (picture_decoder.h), without any of Qt's image plugins. The image has format
+// QImage::Format_RGB32 when every pixel is opaque, otherwise
+// QImage::Format_ARGB32_Premultiplied with the transparent pixels all zero. Returns a null
+// image when there is no such resource or it cannot be decoded.
+QImage readPicture(const QString &path);
 
 } // namespace lumox::pictures

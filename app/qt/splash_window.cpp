@@ -1,14 +1,12 @@
 #include "splash_window.h"
 
 #include "controls.h"
-#include "jpeg_picture.h"
 #include "layout.h"
 #include "main_window.h"
 #include "pictures.h"
 #include "qt_text.h"
 #include "twips.h"
 
-#include <QImage>
 #include <QPixmap>
 #include <QTimer>
 
@@ -34,8 +32,9 @@ frmStartup::frmStartup(QWidget *parent)
     picStartup->setAccessibleName(qs(picture.accessibleName));
     picStartup->setFocusPolicy(Qt::NoFocus);
     picStartup->setGeometry(twipsRect(picture.rect));
-    // Decoded directly: no image plugin is looked for or loaded before the splash shows.
-    picStartup->setPicture(QPixmap::fromImage(readJpeg(pictures::startup)));
+    // Decoded by the program itself: no image plugin is looked for or loaded before the
+    // splash shows.
+    picStartup->setPicture(QPixmap::fromImage(pictures::readPicture(pictures::startup)));
 
     tmrSplash = new QTimer(this);
     tmrSplash->setObjectName(QStringLiteral("tmrSplash"));

@@ -1,7 +1,7 @@
 #include "controls.h"
 
 #include "control_names.h"
-#include "ole_picture.h"
+#include "dib_picture.h"
 #include "window_object.h"
 
 #include <commctrl.h>
@@ -13,7 +13,7 @@ namespace lumox::win32 {
 
 namespace {
 
-// Window extra bytes of a picture box: the picture it shows (an IPicture*).
+// Window extra bytes of a picture box: the picture it shows (a DibPicture*).
 constexpr int pictureSlot = 0;
 
 // Sends the children's notifications on to the top-level window.
@@ -66,9 +66,9 @@ LRESULT CALLBACK etchedFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 // Picture box.
 
-IPicture *pictureOf(HWND box)
+DibPicture *pictureOf(HWND box)
 {
-    return reinterpret_cast<IPicture *>(GetWindowLongPtrA(box, pictureSlot));
+    return reinterpret_cast<DibPicture *>(GetWindowLongPtrA(box, pictureSlot));
 }
 
 void PictureBox_Paint(HWND hwnd)
@@ -438,18 +438,18 @@ void drawLabel(const DRAWITEMSTRUCT &item, COLORREF colour, bool centred)
     SelectObject(dc, old);
 }
 
-void setPictureBoxPicture(HWND box, IPicture *picture)
+void setPictureBoxPicture(HWND box, DibPicture *picture)
 {
-    IPicture *old = pictureOf(box);
+    DibPicture *old = pictureOf(box);
     if (old == picture) {
         return;
     }
     if (picture != nullptr) {
-        picture->AddRef();
+        picture->addRef();
     }
     SetWindowLongPtrA(box, pictureSlot, reinterpret_cast<LONG_PTR>(picture));
     if (old != nullptr) {
-        old->Release();
+        old->release();
     }
     InvalidateRect(box, nullptr, TRUE);
 }

@@ -7,9 +7,6 @@
 #endif
 #include <windows.h>
 
-#include <ole2.h>
-#include <olectl.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +19,8 @@
 // WM_DRAWITEM, WM_CTLCOLOR*) on to their top-level window, so that one window
 // procedure sees every control event.
 namespace lumox::win32 {
+
+class DibPicture;
 
 inline constexpr char etchedFrameClassName[] = "LumoxEtchedFrame";
 inline constexpr char pictureBoxClassName[] = "LumoxPictureBox";
@@ -82,8 +81,8 @@ void drawLabel(const DRAWITEMSTRUCT &item, COLORREF colour, bool centred);
 
 // Makes the picture box show picture unscaled from its inner area's top-left
 // corner, clipped to the inner area. The box holds a reference of its own
-// (AddRef here, Release when replaced or destroyed); null shows no picture.
-void setPictureBoxPicture(HWND box, IPicture *picture);
+// (addRef here, release when replaced or destroyed); null shows no picture.
+void setPictureBoxPicture(HWND box, DibPicture *picture);
 
 // Adds a tool for window to the tooltip control, showing text while the mouse
 // pointer rests on the window (TTF_IDISHWND | TTF_SUBCLASS). The tooltip control

@@ -748,7 +748,7 @@ void frmMain::tmrAds_Timer()
     }
     // The banners share the store's own picture; the exit page's banner rotates
     // with the other three.
-    IPicture *picture = m_sponsors->picture(m_sponsorNumber);
+    DibPicture *picture = m_sponsors->picture(m_sponsorNumber);
     for (HWND banner : m_banners) {
         setBannerPicture(banner, picture);
     }

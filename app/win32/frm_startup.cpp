@@ -1,9 +1,9 @@
 #include "frm_startup.h"
 
 #include "control_names.h"
+#include "dib_picture.h"
 #include "frm_main.h"
 #include "layout.h"
-#include "ole_picture.h"
 #include "registry_access.h"
 #include "resource.h"
 #include "tuning_actions.h"

@@ -22,8 +22,7 @@ public:
     static constexpr const char *className = "frmStartup";
 
     // Creates the splash window, hidden, and runs Form_Load. Registers the window
-    // classes on first use. OLE must be initialised on the calling thread. Returns
-    // null when the window cannot be created.
+    // classes on first use. Returns null when the window cannot be created.
     static frmStartup *create(HINSTANCE instance);
 
     frmStartup(const frmStartup &) = delete;

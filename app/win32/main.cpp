@@ -6,8 +6,6 @@
 #endif
 #include <windows.h>
 
-#include <ole2.h>
-
 #include <cstdlib>
 
 // An exception that escapes ends the program at once. The compiler's own handler
@@ -33,10 +31,6 @@ bool isKeyboardMessage(const MSG &message)
 // the main window, whose destruction ends the message loop and the program.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    if (FAILED(OleInitialize(nullptr))) {
-        return 1;
-    }
-
     int status = 1;
     if (lumox::win32::frmStartup *splash = lumox::win32::frmStartup::create(instance)) {
         splash->show();
@@ -54,6 +48,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         }
         status = got == 0 ? static_cast<int>(message.wParam) : 1;
     }
-    OleUninitialize();
     return status;
 }

@@ -6,7 +6,7 @@
 // The program icon: its 32 x 32 and 16 x 16 images.
 #define IDI_PROGRAM 1
 
-// The pictures, as the files' own bytes (RCDATA), decoded by the OLE picture object.
+// The pictures, as the files' own bytes (RCDATA), decoded by the program itself.
 #define IDR_STARTUP_PICTURE 100
 #define IDR_INITIAL_BANNER 110
 // Sponsor picture n (1 to 11) is IDR_SPONSOR_PICTURE_1 + n - 1.

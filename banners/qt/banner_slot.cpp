@@ -38,7 +38,8 @@ void BannerSlot::mouseReleaseEvent(QMouseEvent *event)
     const bool wasPressed = m_pressed;
     m_pressed = false;
     event->accept();
-    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (wasPressed && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
@@ -98,7 +99,8 @@ const QPixmap &initialBannerPicture()
 {
     if (!sharedInitialPicture) {
         registerRelease();
-        sharedInitialPicture = new QPixmap(pictures::initialBanner);
+        sharedInitialPicture =
+            new QPixmap(QPixmap::fromImage(pictures::readPicture(pictures::initialBanner)));
     }
     return *sharedInitialPicture;
 }

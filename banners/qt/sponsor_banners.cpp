@@ -2,8 +2,6 @@
 
 #include "pictures.h"
 
-#include <QImage>
-#include <QImageReader>
 #include <QtGlobal>
 
 #include <cstddef>
@@ -42,12 +40,10 @@ frmSponsors::frmSponsors() : QWidget(nullptr, Qt::Window)
     // A hidden window must never keep the program alive or end it.
     setAttribute(Qt::WA_QuitOnClose, false);
     for (int number = 1; number <= sponsorPictureCount; ++number) {
-        // Decoded through an image reader rather than QPixmap(path), which would
-        // hand out a copy from the global pixmap cache instead of decoding. Told the
-        // format, the reader loads the GIF plugin alone instead of asking every one.
-        QImageReader reader(pictures::sponsorBanner(number), "gif");
-        reader.setAutoDetectImageFormat(false);
-        m_pictures[number - 1] = QPixmap::fromImage(reader.read());
+        // Decoded by the program itself, with no image plugin, and never taken from
+        // the global pixmap cache.
+        m_pictures[number - 1] =
+            QPixmap::fromImage(pictures::readPicture(pictures::sponsorBanner(number)));
         ++decodeCounts()[number - 1];
     }
 }

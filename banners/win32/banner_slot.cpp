@@ -1,6 +1,6 @@
 #include "banner_slot.h"
 
-#include "ole_picture.h"
+#include "dib_picture.h"
 #include "resource.h"
 #include "window_object.h"
 
@@ -17,7 +17,7 @@ namespace {
 // not write to the window (under Wine every such write is a round trip to the server).
 struct SlotState
 {
-    IPicture *picture = nullptr;
+    DibPicture *picture = nullptr;
 };
 
 // The window's extra bytes hold the slot's state, set once when the window is made.
@@ -41,7 +41,7 @@ SlotState *slotState(HWND slot)
     return reinterpret_cast<SlotState *>(GetWindowLongPtrA(slot, stateOffset));
 }
 
-IPicture *storedPicture(HWND slot)
+DibPicture *storedPicture(HWND slot)
 {
     const SlotState *state = slotState(slot);
     return state != nullptr ? state->picture : nullptr;
@@ -125,7 +125,7 @@ void Slot_Destroy(HWND hwnd)
     if (state == nullptr)
         return;
     if (state->picture != nullptr)
-        state->picture->Release();
+        state->picture->release();
     delete state;
 }
 
@@ -171,32 +171,32 @@ HWND createBannerSlot(HINSTANCE instance, HWND parent, const RECT &pixels, int c
                            instance, nullptr);
 }
 
-void setBannerPicture(HWND slot, IPicture *shared)
+void setBannerPicture(HWND slot, DibPicture *shared)
 {
     SlotState *state = isBannerSlot(slot) ? slotState(slot) : nullptr;
     if (state == nullptr || state->picture == shared)
         return;
     if (shared != nullptr)
-        shared->AddRef();
-    IPicture *previous = state->picture;
+        shared->addRef();
+    DibPicture *previous = state->picture;
     state->picture = shared;
     if (previous != nullptr)
-        previous->Release();
+        previous->release();
     // A slot on a hidden page is painted anew when its page is shown, so only a slot
     // on the screen is marked: one slot per banner change in the main window.
     if (IsWindowVisible(slot))
         InvalidateRect(slot, nullptr, FALSE);
 }
 
-IPicture *bannerPicture(HWND slot)
+DibPicture *bannerPicture(HWND slot)
 {
     return isBannerSlot(slot) ? storedPicture(slot) : nullptr;
 }
 
-IPicture *initialBannerPicture(HINSTANCE instance)
+DibPicture *initialBannerPicture(HINSTANCE instance)
 {
     // Decoded once per process and never released: every main window's slots share it.
-    static IPicture *const initial = loadPictureResource(instance, IDR_INITIAL_BANNER);
+    static DibPicture *const initial = loadPictureResource(instance, IDR_INITIAL_BANNER);
     return initial;
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <windows.h>
+#include "dib_picture.h"
 
-#include <ole2.h>
-#include <olectl.h>
+#include <windows.h>
 
 namespace lumox::win32 {
 
@@ -23,22 +22,22 @@ inline constexpr char bannerSlotClassName[] = "LumoxBannerSlot";
 HWND createBannerSlot(HINSTANCE instance, HWND parent, const RECT &pixels, int controlId);
 
 // Makes the slot show `shared` (nullptr: no picture, the face colour only). The slot
-// shows that very object, not a copy, and holds a reference of its own to it (AddRef
-// here, Release when it gets another picture or is destroyed), so the picture lives
+// shows that very object, not a copy, and holds a reference of its own to it (addRef
+// here, release when it gets another picture or is destroyed), so the picture lives
 // at least as long as it is shown. Giving the picture the slot already shows changes
 // nothing. Otherwise, when the slot is on the screen (IsWindowVisible), its own area
 // and nothing else is marked for repainting; a hidden slot is painted with its new
 // picture when it is shown. Nothing happens when `slot` is not a banner slot.
-void setBannerPicture(HWND slot, IPicture *shared);
+void setBannerPicture(HWND slot, DibPicture *shared);
 
 // The picture the slot shows, without a new reference; nullptr when it shows none or
 // `slot` is not a banner slot.
-IPicture *bannerPicture(HWND slot);
+DibPicture *bannerPicture(HWND slot);
 
 // The picture every banner shows when the main window opens (the RCDATA resource
 // IDR_INITIAL_BANNER of `instance`). It is decoded at the first call and then kept,
 // unreleased, until the process ends, so every later call returns the same object.
-// OLE must be initialised on the calling thread. nullptr when it cannot be decoded.
-IPicture *initialBannerPicture(HINSTANCE instance);
+// nullptr when it cannot be decoded.
+DibPicture *initialBannerPicture(HINSTANCE instance);
 
 } // namespace lumox::win32

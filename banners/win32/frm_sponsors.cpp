@@ -54,7 +54,7 @@ frmSponsors::~frmSponsors()
         DestroyWindow(m_hwnd);
 }
 
-IPicture *frmSponsors::picture(int number) const
+DibPicture *frmSponsors::picture(int number) const
 {
     if (number < 1 || number > sponsorPictureCount)
         return nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ole_picture.h"
+#include "dib_picture.h"
 
 #include "sponsor_draw.h"
 
@@ -23,8 +23,8 @@ class frmSponsors
 {
 public:
     // Registers the window class on first use, creates the hidden window and decodes
-    // the eleven pictures from `instance`'s resources. OLE must be initialised on the
-    // calling thread. Returns nullptr when the window cannot be created; a picture
+    // the eleven pictures from `instance`'s resources. Returns nullptr when the window
+    // cannot be created; a picture
     // that cannot be decoded is left empty (picture() gives nullptr for it).
     static std::unique_ptr<frmSponsors> create(HINSTANCE instance);
 
@@ -37,8 +37,8 @@ public:
 
     // The store's own picture with the given number, from 1 to sponsorPictureCount, or
     // nullptr for any other number. The store keeps the reference: a caller that keeps
-    // the picture beyond the store's life AddRefs it.
-    IPicture *picture(int number) const;
+    // the picture beyond the store's life adds a reference of its own (addRef).
+    DibPicture *picture(int number) const;
 
     // How many times sponsor picture `number` (1 to sponsorPictureCount) has been
     // decoded by all stores created so far in this process; 0 for any other number.

@@ -17,8 +17,6 @@
 
 #include <windows.h>
 
-#include <ole2.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -78,8 +76,6 @@ void pumpMessages()
 int main(int argc, char **argv)
 {
     const int changes = argc > 1 ? std::max(100, std::atoi(argv[1])) : 20000;
-    if (FAILED(OleInitialize(nullptr)))
-        return 2;
     const HINSTANCE instance = GetModuleHandleA(nullptr);
 
     // As on the main window: a window on the screen with four pages, one slot on each,
@@ -139,6 +135,5 @@ int main(int argc, char **argv)
     std::printf("%s\n", met ? "target met" : "TARGET MISSED");
 
     DestroyWindow(window);
-    OleUninitialize();
     return met ? 0 : 1;
 }

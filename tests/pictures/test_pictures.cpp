@@ -1,13 +1,13 @@
 // The picture files: their byte-level layout as read from the source tree, and their decoding
-// by Qt's image readers from the resources compiled into the program.
+// from the resources compiled into the program, by Qt's image readers and by the program's own
+// decoder, which the windows use.
 //
 // The decoded pictures are checked against what tools/make_pictures.py drew, which it records
 // in the files' comments: each sponsor banner carries the CRC-32 of its pixels' colour-table
 // indices, and the start-up picture the average colour and luma of small blocks of the drawing.
-// The splash window decodes the start-up picture with its own JPEG reader, which must give
-// Qt's pixels exactly.
+// The program's own decoder must give Qt's pixels exactly.
 
-#include "jpeg_picture.h"
+#include "picture_decoder.h"
 #include "pictures.h"
 
 #include <QByteArray>
@@ -25,11 +25,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -227,22 +229,23 @@ TEST(StartupPicture, DecodesCloseToTheDrawing)
     RecordProperty("worst_luma_mean_difference", QString::number(worstLuma).toStdString());
 }
 
-TEST(StartupPicture, DirectDecoderGivesQtsPixelsAndRefusesOtherData)
+TEST(StartupPicture, OwnDecoderGivesQtsPixelsAndRefusesOtherData)
 {
     QImageReader reader(lumox::pictures::startup);
     const QImage byQt = reader.read().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(byQt.isNull()) << reader.errorString().toStdString();
 
-    const QImage direct = lumox::readJpeg(lumox::pictures::startup);
-    ASSERT_EQ(direct.format(), QImage::Format_RGB32);
-    ASSERT_EQ(direct.size(), byQt.size());
+    const QImage own = lumox::pictures::readPicture(lumox::pictures::startup);
+    ASSERT_EQ(own.format(), QImage::Format_RGB32);
+    ASSERT_EQ(own.size(), byQt.size());
     // Byte for byte, the padding byte included: a swapped channel order, a wrong row pitch,
-    // a faster but coarser transform or upsampling, or an unset alpha byte all show here.
-    const auto rowBytes = static_cast<size_t>(direct.width()) * 4;
+    // a faster but coarser transform or upsampling, other rounding in the colour conversion,
+    // or an unset alpha byte all show here.
+    const auto rowBytes = static_cast<size_t>(own.width()) * 4;
     int differingRows = 0;
     int firstDifferingRow = -1;
-    for (int y = 0; y < direct.height(); ++y) {
-        if (std::memcmp(direct.constScanLine(y), byQt.constScanLine(y), rowBytes) != 0) {
+    for (int y = 0; y < own.height(); ++y) {
+        if (std::memcmp(own.constScanLine(y), byQt.constScanLine(y), rowBytes) != 0) {
             ++differingRows;
             if (firstDifferingRow < 0)
                 firstDifferingRow = y;
@@ -250,13 +253,16 @@ TEST(StartupPicture, DirectDecoderGivesQtsPixelsAndRefusesOtherData)
     }
     EXPECT_EQ(differingRows, 0) << "first differing row: " << firstDifferingRow;
 
-    // Anything that is not a JPEG gives a null picture, and nothing else happens.
-    const QByteArray banner = sourceFile(QStringLiteral("banners/initial.gif"));
-    EXPECT_TRUE(
-        lumox::decodeJpeg(reinterpret_cast<const uchar *>(banner.constData()), banner.size())
-            .isNull());
-    EXPECT_TRUE(lumox::decodeJpeg(nullptr, 0).isNull());
-    EXPECT_TRUE(lumox::readJpeg(QStringLiteral(":/no-such-picture.jpg")).isNull());
+    // Anything that is neither a JPEG nor a GIF gives a null picture, and nothing else
+    // happens.
+    const QByteArray icon = sourceFile(QStringLiteral("lumox.ico"));
+    EXPECT_FALSE(lumox::decodePicture(std::as_bytes(std::span(icon.constData(), icon.size())),
+                                      [](int, int) -> lumox::PixelRows {
+                                          ADD_FAILURE() << "asked for rows";
+                                          return {};
+                                      }));
+    EXPECT_TRUE(lumox::pictures::readPicture(lumox::pictures::handCursor).isNull());
+    EXPECT_TRUE(lumox::pictures::readPicture(QStringLiteral(":/no-such-picture.jpg")).isNull());
 }
 
 // -------------------------------------------------------------------------------- GIF
@@ -420,7 +426,7 @@ TEST_P(SponsorBanner, FileHasTheListedLayout)
     }
 }
 
-TEST_P(SponsorBanner, QtDecodesTheDrawnPixels)
+TEST_P(SponsorBanner, OwnDecoderGivesTheDrawnPixels)
 {
     const SponsorFacts &facts = GetParam();
     const GifLayout gif = parseGif(sourceFile(fileName()));
@@ -438,8 +444,12 @@ TEST_P(SponsorBanner, QtDecodesTheDrawnPixels)
 
     QImageReader reader(lumox::pictures::sponsorBanner(facts.number));
     EXPECT_EQ(reader.imageCount(), 1);
-    const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
-    ASSERT_EQ(image.size(), QSize(120, 60)) << reader.errorString().toStdString();
+    const QImage decoded =
+        lumox::pictures::readPicture(lumox::pictures::sponsorBanner(facts.number));
+    EXPECT_EQ(decoded.format(),
+              facts.transparentIndex ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const QImage image = decoded.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), QSize(120, 60));
 
     QByteArray indices;
     int transparentPixels = 0;
@@ -447,6 +457,8 @@ TEST_P(SponsorBanner, QtDecodesTheDrawnPixels)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb pixel = image.pixel(x, y);
             if (qAlpha(pixel) == 0) {
+                // Transparent pixels carry no colour, so that they also serve premultiplied.
+                ASSERT_EQ(pixel, 0u) << "at " << x << "," << y;
                 ++transparentPixels;
                 indices.append(static_cast<char>(gif.transparentIndex));
                 continue;
@@ -477,6 +489,81 @@ TEST(SponsorBanners, DifferFromEachOtherAndNumberEightIsTheInitialPicture)
             EXPECT_NE(files[a], files[b]) << "sponsors " << a + 1 << " and " << b + 1;
     }
     EXPECT_EQ(readFile(lumox::pictures::initialBanner), files[7]);
+}
+
+// Decodes `data` with the program's decoder and checks what a caller relies on, whatever the
+// data: no rows are asked for unless the picture has been decoded, then exactly once, and a
+// picture comes back only when rows were given for it. Returns the picture's size, if any.
+std::optional<QSize> decodeChecked(const QByteArray &data)
+{
+    int asked = 0;
+    QSize askedFor;
+    std::vector<std::uint32_t> pixels;
+    const auto decoded = lumox::decodePicture(
+        std::as_bytes(std::span(data.constData(), static_cast<std::size_t>(data.size()))),
+        [&](int width, int height) {
+            ++asked;
+            askedFor = QSize(width, height);
+            pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+            return lumox::PixelRows{pixels.data(), width};
+        });
+    if (!decoded) {
+        EXPECT_EQ(asked, 0);
+        return std::nullopt;
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(QSize(decoded->width, decoded->height), askedFor);
+    return askedFor;
+}
+
+// Cut short, a picture decodes to a picture of its own size or to none; damaged, to one no
+// larger than the decoder allows, or to none. It never reads or writes outside its data or
+// its pixels (which the sanitizer build checks).
+TEST(DamagedPictures, DecodeToTheirOwnSizeOrToNothing)
+{
+    struct Damaged
+    {
+        const char *path;
+        QSize size;
+        int prefixStep;
+    };
+    const Damaged pictures[] = {{"startup.jpg", {288, 264}, 89},
+                                {"banners/sponsor02.gif", {120, 60}, 7},
+                                {"banners/sponsor03.gif", {120, 60}, 11},
+                                {"banners/sponsor04.gif", {120, 60}, 13}};
+    std::uint32_t seed = 12345;
+    const auto nextRandom = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (const Damaged &picture : pictures) {
+        SCOPED_TRACE(picture.path);
+        const QByteArray whole = sourceFile(QString::fromLatin1(picture.path));
+        ASSERT_EQ(decodeChecked(whole), picture.size);
+        int refused = 0;
+        for (qsizetype length = 0; length < whole.size(); length += picture.prefixStep) {
+            const auto size = decodeChecked(whole.left(length));
+            if (!size)
+                ++refused;
+            else
+                EXPECT_EQ(*size, picture.size) << "first " << length << " bytes";
+        }
+        EXPECT_GT(refused, 0) << "a picture cut short before its image data is refused";
+        // A few bytes overwritten at random, past the signature.
+        for (int round = 0; round < 150; ++round) {
+            QByteArray damaged = whole;
+            for (int i = 0; i < 4; ++i)
+                damaged[static_cast<qsizetype>(4 + nextRandom() % (whole.size() - 4))] =
+                    static_cast<char>(nextRandom());
+            const auto size = decodeChecked(damaged);
+            if (size) {
+                EXPECT_TRUE(size->width() <= 4096 && size->height() <= 4096) << "round " << round;
+            }
+        }
+    }
+    // Only the signature of a picture.
+    EXPECT_FALSE(decodeChecked(QByteArray("\xFF\xD8\xFF\xE0", 4)));
+    EXPECT_FALSE(decodeChecked(QByteArray("GIF89a")));
 }
 
 // ------------------------------------------------------------------------ ICO and CUR

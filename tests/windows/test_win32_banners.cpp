@@ -1,8 +1,9 @@
 // The Win32 banners in-process: the hidden picture store, the banner slots and the
 // sponsor launcher. The pictures come from the resources linked into this program.
 #include "banner_slot.h"
+#include "decoded_resource.h"
+#include "dib_picture.h"
 #include "frm_sponsors.h"
-#include "ole_picture.h"
 #include "resource.h"
 #include "sponsor_launcher.h"
 
@@ -26,63 +27,15 @@ HINSTANCE instance()
     return GetModuleHandleA(nullptr);
 }
 
-// The pixels of a picture drawn straight through IPicture::Render, the test's own way,
-// over a background of one colour.
-class RenderedPicture
+bool samePixels(const DibPicture &a, const DibPicture &b)
 {
-public:
-    RenderedPicture(IPicture *picture, COLORREF background, int width, int height)
-        : m_width(width), m_height(height)
-    {
-        const HDC screen = GetDC(nullptr);
-        m_dc = CreateCompatibleDC(screen);
-        m_bitmap = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        m_previous = SelectObject(m_dc, m_bitmap);
-        const HBRUSH brush = CreateSolidBrush(background);
-        const RECT all = {0, 0, width, height};
-        FillRect(m_dc, &all, brush);
-        DeleteObject(brush);
-        OLE_XSIZE_HIMETRIC hmWidth = 0;
-        OLE_YSIZE_HIMETRIC hmHeight = 0;
-        picture->get_Width(&hmWidth);
-        picture->get_Height(&hmHeight);
-        picture->Render(m_dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-    }
-    RenderedPicture(const RenderedPicture &) = delete;
-    RenderedPicture &operator=(const RenderedPicture &) = delete;
-    ~RenderedPicture()
-    {
-        SelectObject(m_dc, m_previous);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-
-    COLORREF pixel(int x, int y) const { return GetPixel(m_dc, x, y); }
-
-    bool samePixels(const RenderedPicture &other) const
-    {
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                if (pixel(x, y) != other.pixel(x, y))
-                    return false;
-        return true;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-};
-
-SIZE screenSize(IPicture *picture)
-{
-    const HDC screen = GetDC(nullptr);
-    const SIZE size = pictureSizeInPixels(screen, picture);
-    ReleaseDC(nullptr, screen);
-    return size;
+    if (a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                return false;
+    return true;
 }
 
 // A top-level window on the screen that holds a page, which holds banner slots, as frmMain
@@ -162,7 +115,7 @@ TEST(Win32PictureStore, DecodesEachPictureOnceAndIsNeverShown)
     EXPECT_STREQ(className, "frmSponsors");
 
     // A day's worth of ticks asks the store for pictures; it hands out the same objects.
-    std::array<IPicture *, sponsorPictureCount> first{};
+    std::array<DibPicture *, sponsorPictureCount> first{};
     for (int n = 1; n <= sponsorPictureCount; ++n)
         first[n - 1] = store->picture(n);
     for (int tick = 0; tick < 50000; ++tick) {
@@ -202,22 +155,18 @@ TEST(Win32PictureStore, PicturesAreBannerSizedAndTheInitialOneIsPictureEight)
     const auto store = frmSponsors::create(instance());
     ASSERT_NE(store, nullptr);
     for (int n = 1; n <= sponsorPictureCount; ++n) {
-        const SIZE size = screenSize(store->picture(n));
-        EXPECT_EQ(size.cx, 120) << "picture " << n;
-        EXPECT_EQ(size.cy, 60) << "picture " << n;
+        ASSERT_NE(store->picture(n), nullptr) << "picture " << n;
+        EXPECT_EQ(store->picture(n)->width(), 120) << "picture " << n;
+        EXPECT_EQ(store->picture(n)->height(), 60) << "picture " << n;
+        // Only the pictures with a transparent colour carry a mask.
+        EXPECT_EQ(store->picture(n)->mask() != nullptr, n == 2 || n == 3) << "picture " << n;
     }
 
-    IPicture *initial = initialBannerPicture(instance());
+    DibPicture *initial = initialBannerPicture(instance());
     ASSERT_NE(initial, nullptr);
     EXPECT_EQ(initialBannerPicture(instance()), initial);
-    const SIZE size = screenSize(initial);
-    EXPECT_EQ(size.cx, 120);
-    EXPECT_EQ(size.cy, 60);
-    const RenderedPicture initialPixels(initial, RGB(0, 0, 0), 120, 60);
-    EXPECT_TRUE(
-        initialPixels.samePixels(RenderedPicture(store->picture(8), RGB(0, 0, 0), 120, 60)));
-    EXPECT_FALSE(
-        initialPixels.samePixels(RenderedPicture(store->picture(7), RGB(0, 0, 0), 120, 60)));
+    EXPECT_TRUE(samePixels(*initial, *store->picture(8)));
+    EXPECT_FALSE(samePixels(*initial, *store->picture(7)));
 }
 
 TEST(Win32BannerSlot, ShowsTheStoresOwnObjectAndRepaintsOnlyItselfOnAChange)
@@ -252,12 +201,12 @@ TEST(Win32BannerSlot, ShowsTheStoresOwnObjectAndRepaintsOnlyItselfOnAChange)
     EXPECT_EQ(bannerPicture(host.page()), nullptr);
 
     // The slot holds its own reference: the picture outlives the store while shown.
-    IPicture *shown = store->picture(6);
-    const ULONG referencesWhileShown = shown->AddRef();
-    shown->Release();
+    DibPicture *shown = store->picture(6);
+    const unsigned long referencesWhileShown = shown->addRef();
+    shown->release();
     setBannerPicture(slot, nullptr);
-    const ULONG referencesAfter = shown->AddRef();
-    shown->Release();
+    const unsigned long referencesAfter = shown->addRef();
+    shown->release();
     EXPECT_EQ(referencesAfter + 1, referencesWhileShown);
 }
 
@@ -272,11 +221,12 @@ TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColourAlsoAfterAChangeWhileHid
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
 
     for (const int n : {2, 3}) {
-        IPicture *picture = store->picture(n);
+        DibPicture *picture = store->picture(n);
         ASSERT_NE(picture, nullptr);
-        // Where the picture drawn over two different colours differs, it is transparent.
-        const RenderedPicture overBlack(picture, RGB(0, 0, 0), 120, 60);
-        const RenderedPicture overWhite(picture, RGB(255, 255, 255), 120, 60);
+        const lumox::testing::DecodedResource decoded =
+            lumox::testing::decodeResource(IDR_SPONSOR_PICTURE_1 + n - 1);
+        ASSERT_EQ(decoded.width, 120);
+        ASSERT_EQ(decoded.height, 60);
 
         // Changed while its page is hidden, the slot shows the picture once it is shown.
         ShowWindow(host.page(), SW_HIDE);
@@ -288,9 +238,10 @@ TEST(Win32BannerSlot, TransparentPixelsShowTheFaceColourAlsoAfterAChangeWhileHid
         int mismatches = 0;
         for (int y = 0; y < 60; ++y) {
             for (int x = 0; x < 120; ++x) {
-                const bool clear = overBlack.pixel(x, y) != overWhite.pixel(x, y);
+                // The decoder makes a transparent pixel all zero.
+                const bool clear = decoded.at(x, y) == 0;
                 transparent += clear ? 1 : 0;
-                const COLORREF expected = clear ? face : overBlack.pixel(x, y);
+                const COLORREF expected = clear ? face : decoded.colourAt(x, y);
                 mismatches += GetPixel(dc, x, y) != expected ? 1 : 0;
             }
         }

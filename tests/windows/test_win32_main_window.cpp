@@ -3,6 +3,7 @@
 // registry of the Wine prefix, and how the window ends.
 #include "control_names.h"
 #include "controls.h"
+#include "decoded_resource.h"
 #include "expected_main_window.h"
 #include "frm_main.h"
 #include "frm_startup.h"
@@ -882,6 +883,22 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
     GetClientRect(findControl(hwnd, "picStartup"), &inner);
     EXPECT_EQ(inner.right, 285) << "a 2-pixel sunken border";
     EXPECT_EQ(inner.bottom, 253);
+
+    // The box shows the start-up picture unscaled from its inner area's top-left corner,
+    // as the decoder gives it (an upside-down, shifted or miscoloured picture shows here).
+    UpdateWindow(hwnd);
+    const lumox::testing::DecodedResource startup =
+        lumox::testing::decodeResource(IDR_STARTUP_PICTURE);
+    ASSERT_EQ(startup.width, 288);
+    ASSERT_EQ(startup.height, 264);
+    const HDC boxDc = GetDC(findControl(hwnd, "picStartup"));
+    int mismatches = 0;
+    for (int y = 0; y < inner.bottom; y += 3) {
+        for (int x = 0; x < inner.right; x += 3)
+            mismatches += GetPixel(boxDc, x, y) != startup.colourAt(x, y) ? 1 : 0;
+    }
+    ReleaseDC(findControl(hwnd, "picStartup"), boxDc);
+    EXPECT_EQ(mismatches, 0);
 
     // Keys and a close request change nothing; the timer alone ends the splash.
     SendMessageA(hwnd, WM_CLOSE, 0, 0);

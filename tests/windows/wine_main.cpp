@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <gtest/gtest.h>
 
@@ -136,8 +135,8 @@ bool isTheClaimedWindows()
 
 // The tests delete and rewrite keys under HKEY_LOCAL_MACHINE\System, which only a
 // throwaway Wine prefix can afford, so the program refuses to run anywhere else.
-// Like the program's WinMain, it starts OLE (the picture object) and the common
-// controls (the tab control and the tooltips) before any window is made.
+// Like the program, it starts the common controls (the tab control and the tooltips)
+// before any window is made.
 //
 //   lumox_windows_tests [--lumox_groups=NAME,...] [GoogleTest options]
 //
@@ -160,12 +159,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    if (FAILED(OleInitialize(nullptr))) {
-        std::fprintf(stderr, "OleInitialize failed.\n");
-        return 1;
-    }
     InitCommonControls();
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }
