@@ -9,8 +9,10 @@
 
 // stb_image, compiled here and nowhere else: its JPEG and GIF readers only, reading from
 // memory, in plain C (no SSE2 or NEON paths, so the 32-bit Windows build runs on a 486),
-// with every function private to this file. Pictures larger than 4096 pixels either way are
-// refused before anything is allocated for them.
+// with every function private to this file and no thread-local state (the program has one
+// thread, and the Windows build would otherwise link the compiler's emulation of it).
+// Pictures larger than 4096 pixels either way are refused before anything is allocated
+// for them.
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
 #define STBI_ONLY_JPEG
@@ -18,6 +20,7 @@
 #define STBI_NO_STDIO
 #define STBI_NO_SIMD
 #define STBI_NO_FAILURE_STRINGS
+#define STBI_NO_THREAD_LOCALS
 #define STBI_MAX_DIMENSIONS 4096
 #include <stb_image.h>
 

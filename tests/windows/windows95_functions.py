@@ -33,7 +33,7 @@ PROVIDED = {
         "ExitProcess", "FindResourceA", "FormatMessageA", "FreeLibrary",
         "GetCurrentProcess", "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError",
         "GetLocaleInfoA", "GetModuleHandleA", "GetProcAddress", "GetStartupInfoA",
-        "GetSystemTimeAsFileTime", "GetTickCount", "GlobalAddAtomA", "GlobalAlloc",
+        "GetSystemTimeAsFileTime", "GetTickCount", "GetVersion", "GlobalAddAtomA", "GlobalAlloc",
         "GlobalDeleteAtom", "GlobalFree", "GlobalGetAtomNameA", "GlobalLock",
         "GlobalUnlock", "InitializeCriticalSection", "IsDBCSLeadByteEx",
         "LeaveCriticalSection", "LoadLibraryA", "LoadResource", "LocalFree",
@@ -58,7 +58,7 @@ PROVIDED = {
         "UpdateWindow",
     } | IMPLEMENTED_WIDE["user32.dll"],
     "gdi32.dll": {
-        "BitBlt", "CreateCompatibleBitmap", "CreateCompatibleDC", "CreateDIBSection",
+        "BitBlt", "CreateBitmap", "CreateCompatibleBitmap", "CreateCompatibleDC", "CreateDIBSection",
         "CreateFontA", "CreateSolidBrush", "DeleteDC", "DeleteObject", "ExtTextOutA",
         "GetCurrentObject", "GetDeviceCaps", "GetObjectA", "GetTextExtentExPointA",
         "GetTextFaceA", "GetTextMetricsA", "IntersectClipRect", "RestoreDC", "SaveDC",
