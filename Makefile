@@ -11,9 +11,14 @@ WINDOWS_ZIP := build/Lumox2000-$(WINDOWS_VERSION)-windows.zip
 
 .PHONY: run test build configure bootstrap clean package fuzz bench windows
 
+# Builds the program alone, with only the packages it needs: a first build configures
+# without the tests and the benchmarks, which make test adds when it comes.
 run:
 	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (neither DISPLAY nor WAYLAND_DISPLAY is set): run it in a desktop session, or as xvfb-run make run))
-	@$(MAKE) --no-print-directory build
+	@tools/bootstrap --run
+	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || \
+	    cmake --preset $(PRESET) -DLUMOX_BUILD_TESTS=OFF -DLUMOX_BUILD_BENCH=OFF
+	@cmake --build --preset $(PRESET) --target Lumox2k
 	@$(BUILD_DIR)/app/Lumox2k
 
 # The suite runs twice: as the program ships, then built with AddressSanitizer and
@@ -28,8 +33,12 @@ test: windows build
 build: configure
 	cmake --build --preset $(PRESET)
 
+# A build folder that make run configured without the tests and the benchmarks gets them
+# back: forgetting both settings lets the preset and the defaults decide again.
 configure: bootstrap
-	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake --preset $(PRESET)
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then cmake --preset $(PRESET); \
+	elif grep -q '^LUMOX_BUILD_TESTS:BOOL=OFF' $(BUILD_DIR)/CMakeCache.txt; then \
+	    cmake --preset $(PRESET) -U LUMOX_BUILD_TESTS -U LUMOX_BUILD_BENCH; fi
 
 bootstrap:
 	@tools/bootstrap
