@@ -1,5 +1,7 @@
 #include "tuning_actions.h"
 
+#include "rwin_rules.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,22 +26,6 @@ constexpr std::string_view kPartlyChanged =
 
 // The longest text a valid number can have: 1073741823 has ten digits.
 constexpr std::size_t kMaxDigits = 10;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::string rangeSentence(const TuningField &field)
 {
@@ -76,7 +62,7 @@ ActionOutcome abandonBatch(RegistryStore &store, std::string_view title, std::st
 
 std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const TuningField &field)
 {
-    const std::string_view digits = trimBlanks(text);
+    const std::string_view digits = withoutBlanks(text);
     if (digits.empty() || digits.size() > kMaxDigits) {
         return std::nullopt;
     }

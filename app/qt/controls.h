@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPixmap>
 #include <QTabBar>
+#include <QValidator>
 #include <QWidget>
 
 namespace lumox {
@@ -71,6 +72,21 @@ protected:
 
 private:
     QPixmap m_picture;
+};
+
+// Keeps a text box to one line, as a one-line box on Windows does: text the user
+// puts in (a paste, a middle-click paste or a drop) ends at its first line break,
+// and what follows the break is left out. Any text is acceptable otherwise.
+class FirstLineOnly : public QValidator
+{
+    Q_OBJECT
+
+public:
+    explicit FirstLineOnly(QObject *parent) : QValidator(parent) {}
+
+    // Removes everything from the first line break before pos up to pos, where the
+    // box puts its cursor after an insertion, and moves pos to the break.
+    State validate(QString &input, int &pos) const override;
 };
 
 // The tab strip of a TabControl: one row of equally wide tabs, 20 pixels high.

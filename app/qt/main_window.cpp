@@ -90,6 +90,7 @@ QLineEdit *makeTextBox(QWidget *parent, const char *name)
     const layout::Control &control = entry(name);
     auto *box = placed(new QLineEdit(parent), control);
     box->setMaxLength(std::numeric_limits<int>::max());
+    box->setValidator(new FirstLineOnly(box));
     box->setToolTip(qs(control.toolTip));
     return box;
 }
