@@ -4,10 +4,10 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 # The Windows program, cross-built with MinGW-w64: one executable per preset, and a zip
-# of both to publish.
+# of both to publish. The zip's name and read-me carry the version; configuring a preset
+# generates both from project(VERSION) into its generated/ folder.
 WINDOWS_PRESETS := windows-x86 windows-x64
-WINDOWS_VERSION := 1.00.0004
-WINDOWS_ZIP := build/Lumox2000-$(WINDOWS_VERSION)-windows.zip
+WINDOWS_GENERATED := build/windows-x64/generated
 
 .PHONY: run test build configure bootstrap clean package fuzz bench windows
 
@@ -60,20 +60,21 @@ bench: windows build
 	PRESET=$(PRESET) bench/run_all.sh
 
 # x86/Lumox2k.exe (32-bit Windows, from the Windows 95 family on) and x64/Lumox2k.exe,
-# with a short read-me, in $(WINDOWS_ZIP).
+# with a short read-me, in build/Lumox2000-<version>-windows.zip.
 windows: bootstrap
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \
 	done
-	@rm -rf build/windows-zip $(WINDOWS_ZIP)
-	@mkdir -p build/windows-zip/x86 build/windows-zip/x64
-	@cp build/windows-x86/Lumox2k.exe build/windows-zip/x86/
-	@cp build/windows-x64/Lumox2k.exe build/windows-zip/x64/
-	@sed 's/$$/\r/' docs/windows-readme.txt >build/windows-zip/README.txt
-	@touch -d 2000-01-01T00:00:00 build/windows-zip/* build/windows-zip/*/*
-	@cd build/windows-zip && zip -q -X -r ../$(notdir $(WINDOWS_ZIP)) README.txt x86 x64
-	@echo "windows: $(WINDOWS_ZIP)"
+	@zip=$$(cat $(WINDOWS_GENERATED)/windows-zip-name.txt); \
+	rm -rf build/windows-zip build/$$zip; \
+	mkdir -p build/windows-zip/x86 build/windows-zip/x64; \
+	cp build/windows-x86/Lumox2k.exe build/windows-zip/x86/; \
+	cp build/windows-x64/Lumox2k.exe build/windows-zip/x64/; \
+	sed 's/$$/\r/' $(WINDOWS_GENERATED)/windows-readme.txt >build/windows-zip/README.txt; \
+	touch -d 2000-01-01T00:00:00 build/windows-zip/* build/windows-zip/*/*; \
+	(cd build/windows-zip && zip -q -X -r ../$$zip README.txt x86 x64); \
+	echo "windows: build/$$zip"
 
 clean:
 	rm -rf build
