@@ -1,5 +1,7 @@
 #pragma once
 
+#include "layout.h"
+
 #include <QFrame>
 #include <QKeySequence>
 #include <QList>
@@ -20,7 +22,7 @@ class EtchedFrame : public QWidget
 
 public:
     // How far below the frame's top its outline runs.
-    static constexpr int captionOffset = 5;
+    static constexpr int captionOffset = layout::frameCaptionOffset;
 
     explicit EtchedFrame(QWidget *parent = nullptr);
 

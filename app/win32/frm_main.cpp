@@ -4,10 +4,10 @@
 #include "banner_slot.h"
 #include "control_names.h"
 #include "identity.h"
+#include "main_window_behaviour.h"
 #include "message_boxes.h"
 #include "resource.h"
 #include "sponsor_launcher.h"
-#include "tuning_actions.h"
 #include "user_number_format.h"
 #include "window_object.h"
 
@@ -26,8 +26,7 @@ constexpr int firstControlId = 1000;
 // The banner timer, tmrAds.
 constexpr UINT_PTR tmrAds = 1;
 
-constexpr std::array<const char *, 4> pageNames = {"pageInformation", "pageMTU", "pageRWIN",
-                                                   "pageExit"};
+using layout::pageNames;
 
 std::string windowText(HWND window)
 {
@@ -73,11 +72,12 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM lParam)
 
 } // namespace
 
-// The calculator's view of the three controls it keeps in step.
-class frmMain::Calculator final : public CalculatorControls
+// The window's controls and the system as the shared behaviour sees them. The boxes'
+// texts are in the ANSI code page, as the calculator's number format is.
+class frmMain::Face final : public MainWindowFace
 {
 public:
-    explicit Calculator(const frmMain &form) : m_form(form) {}
+    explicit Face(frmMain &form) : m_form(form) {}
 
     std::string mtuText() const override { return windowText(m_form.txtMTU); }
     std::string rwinText() const override { return windowText(m_form.txtRWIN); }
@@ -96,9 +96,34 @@ public:
     {
         ShowWindow(m_form.lblCalc, visible ? SW_SHOWNA : SW_HIDE);
     }
+    std::string toUtf8(const std::string &text) const override { return ansiToUtf8(text); }
+    void showMessage(std::string_view title, std::string_view text) override
+    {
+        MessageBoxes::exclamation(m_form.m_hwnd, utf8ToAnsi(title), utf8ToAnsi(text));
+    }
+    bool openSponsorPage(std::string_view address) override
+    {
+        return SponsorLauncher::open(address);
+    }
+    void showSponsorPicture(std::int16_t sponsorNumber) override
+    {
+        if (!m_form.m_sponsors) {
+            m_form.m_sponsors = frmSponsors::create(m_form.m_instance);
+            if (!m_form.m_sponsors) {
+                return;
+            }
+        }
+        // The banners share the store's own picture.
+        IPicture *picture = m_form.m_sponsors->picture(sponsorNumber);
+        for (HWND banner : m_form.m_banners) {
+            setBannerPicture(banner, picture);
+        }
+    }
+    // The window goes and the program ends with it; nothing runs after this.
+    void unload() override { DestroyWindow(m_form.m_hwnd); }
 
 private:
-    const frmMain &m_form;
+    frmMain &m_form;
 };
 
 frmMain::DestroyedHook &frmMain::destroyedHook()
@@ -113,8 +138,9 @@ void frmMain::setDestroyedHook(DestroyedHook hook)
 }
 
 frmMain::frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store)
-    : m_instance(instance), m_rules(userNumberFormat()), m_store(std::move(store)),
-      RegEdit1(std::make_unique<RegistryWriter>(*m_store))
+    : m_instance(instance), m_face(std::make_unique<Face>(*this)),
+      m_behaviour(std::make_unique<MainWindowBehaviour>(*m_face, RwinRules(userNumberFormat()),
+                                                        std::move(store)))
 {
 }
 
@@ -680,82 +706,57 @@ void frmMain::Form_NcDestroy(HWND hwnd)
 
 void frmMain::txtMTU_Change()
 {
-    Calculator controls(*this);
-    mtuChanged(m_rules, controls);
+    m_behaviour->txtMTU_Change();
 }
 
 void frmMain::txtRWIN_Change()
 {
-    Calculator controls(*this);
-    rwinChanged(m_rules, controls);
-}
-
-void frmMain::showOutcomeText(std::string_view title, std::string_view text)
-{
-    MessageBoxes::exclamation(m_hwnd, utf8ToAnsi(title), utf8ToAnsi(text));
+    m_behaviour->txtRWIN_Change();
 }
 
 void frmMain::cmdSaveMTU_Click()
 {
-    const ActionOutcome outcome = saveTuningValues(*RegEdit1, ansiToUtf8(windowText(txtMTU)),
-                                                   ansiToUtf8(windowText(txtRWIN)));
-    showOutcomeText(outcome.title, outcome.text);
+    m_behaviour->cmdSaveMTU_Click();
 }
 
 void frmMain::cmdSave_Click()
 {
-    cmdSaveMTU_Click();
+    m_behaviour->cmdSave_Click();
 }
 
 void frmMain::cmdResetMTU_Click()
 {
-    const ActionOutcome outcome = resetTuningValues(*m_store);
-    showOutcomeText(outcome.title, outcome.text);
+    m_behaviour->cmdResetMTU_Click();
 }
 
 void frmMain::cmdReset_Click()
 {
-    cmdResetMTU_Click();
+    m_behaviour->cmdReset_Click();
 }
 
 void frmMain::imgAds_Click()
 {
-    if (!SponsorLauncher::open(sponsorPageAddress)) {
-        showOutcomeText(identity::programTitle, sponsorPageUnavailableMessage(sponsorPageAddress));
-    }
+    m_behaviour->imgAds_Click();
 }
 
 void frmMain::imgAds2_Click()
 {
-    imgAds_Click();
+    m_behaviour->imgAds2_Click();
 }
 
 void frmMain::imgAds3_Click()
 {
-    imgAds_Click();
+    m_behaviour->imgAds3_Click();
 }
 
 void frmMain::tmrAds_Timer()
 {
-    m_sponsorNumber = drawSponsorNumber(m_sponsorRandom);
-    if (!m_sponsors) {
-        m_sponsors = frmSponsors::create(m_instance);
-        if (!m_sponsors) {
-            return;
-        }
-    }
-    // The banners share the store's own picture; the exit page's banner rotates
-    // with the other three.
-    IPicture *picture = m_sponsors->picture(m_sponsorNumber);
-    for (HWND banner : m_banners) {
-        setBannerPicture(banner, picture);
-    }
+    m_behaviour->tmrAds_Timer();
 }
 
 void frmMain::cmdExit_Click()
 {
-    // The window goes and the program ends with it; nothing runs after this.
-    DestroyWindow(m_hwnd);
+    m_behaviour->cmdExit_Click();
 }
 
 } // namespace lumox::win32
