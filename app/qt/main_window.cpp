@@ -5,7 +5,7 @@
 #include "controls.h"
 #include "identity.h"
 #include "layout.h"
-#include "message_box.h"
+#include "message_boxes.h"
 #include "qt_text.h"
 #include "rwin_calculator.h"
 #include "sponsor_banners.h"

@@ -1,4 +1,4 @@
-#include "frm_main.h"
+#include "main_window.h"
 
 #include "ansi_text.h"
 #include "banner_slot.h"

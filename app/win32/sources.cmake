@@ -8,8 +8,8 @@ set(LUMOX_WIN32_APP_SOURCES
     ansi_text.h ansi_text.cpp
     control_names.h control_names.cpp
     controls.h controls.cpp
-    frm_main.h frm_main.cpp
-    frm_startup.h frm_startup.cpp
+    main_window.h main_window.cpp
+    splash_window.h splash_window.cpp
     message_boxes.h message_boxes.cpp
     user_number_format.h user_number_format.cpp
     window_object.h

@@ -1,8 +1,8 @@
-#include "frm_startup.h"
+#include "splash_window.h"
 
 #include "control_names.h"
-#include "frm_main.h"
 #include "layout.h"
+#include "main_window.h"
 #include "ole_picture.h"
 #include "registry_access.h"
 #include "resource.h"
