@@ -28,6 +28,10 @@ inline constexpr char pictureBoxClassName[] = "LumoxPictureBox";
 inline constexpr char ruleClassName[] = "LumoxRule";
 inline constexpr char tabPageClassName[] = "LumoxTabPage";
 
+// The control identifier of a window built from a layout table: the control's place
+// in the table plus this.
+inline constexpr int firstControlId = 1000;
+
 // The layout table's colours as Windows takes them.
 constexpr COLORREF colourRef(layout::Colour colour)
 {

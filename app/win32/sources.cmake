@@ -8,7 +8,7 @@ set(LUMOX_WIN32_APP_SOURCES
     ansi_text.h ansi_text.cpp
     control_names.h control_names.cpp
     controls.h controls.cpp
-    main_window.h main_window.cpp
+    main_window.h main_window.cpp main_window_form.cpp main_window_navigation.cpp
     splash_window.h splash_window.cpp
     message_boxes.h message_boxes.cpp
     user_number_format.h user_number_format.cpp

@@ -118,7 +118,7 @@ BOOL frmStartup::Form_Create(HWND hwnd, LPCREATESTRUCT)
             }
         }
         windows[i] = createControl(m_instance, entry, parent, pixelRect(entry),
-                                   1000 + static_cast<int>(i), m_fonts);
+                                   firstControlId + static_cast<int>(i), m_fonts);
         if (windows[i] == nullptr) {
             return FALSE;
         }
