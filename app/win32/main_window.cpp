@@ -8,7 +8,7 @@
 #include "message_boxes.h"
 #include "resource.h"
 #include "sponsor_launcher.h"
-#include "user_number_format.h"
+#include "win32/user_number_format.h"
 #include "window_object.h"
 
 #include <windowsx.h>

@@ -11,6 +11,5 @@ set(LUMOX_WIN32_APP_SOURCES
     main_window.h main_window.cpp main_window_form.cpp main_window_navigation.cpp
     splash_window.h splash_window.cpp
     message_boxes.h message_boxes.cpp
-    user_number_format.h user_number_format.cpp
     window_object.h
     resource.h)
