@@ -4,16 +4,21 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 # The Windows program, cross-built with MinGW-w64: one executable per preset, and a zip
-# of both to publish.
+# of both to publish. The zip's name and read-me carry the version; configuring a preset
+# generates both from project(VERSION) into its generated/ folder.
 WINDOWS_PRESETS := windows-x86 windows-x64
-WINDOWS_VERSION := 1.00.0004
-WINDOWS_ZIP := build/Lumox2000-$(WINDOWS_VERSION)-windows.zip
+WINDOWS_GENERATED := build/windows-x64/generated
 
 .PHONY: run test build configure bootstrap clean package fuzz bench windows
 
+# Builds the program alone, with only the packages it needs: a first build configures
+# without the tests and the benchmarks, which make test adds when it comes.
 run:
 	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (neither DISPLAY nor WAYLAND_DISPLAY is set): run it in a desktop session, or as xvfb-run make run))
-	@$(MAKE) --no-print-directory build
+	@tools/bootstrap --run
+	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || \
+	    cmake --preset $(PRESET) -DLUMOX_BUILD_TESTS=OFF -DLUMOX_BUILD_BENCH=OFF
+	@cmake --build --preset $(PRESET) --target Lumox2k
 	@$(BUILD_DIR)/app/Lumox2k
 
 # The suite runs twice: as the program ships, then built with AddressSanitizer and
@@ -28,8 +33,12 @@ test: windows build
 build: configure
 	cmake --build --preset $(PRESET)
 
+# A build folder that make run configured without the tests and the benchmarks gets them
+# back: forgetting both settings lets the preset and the defaults decide again.
 configure: bootstrap
-	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake --preset $(PRESET)
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then cmake --preset $(PRESET); \
+	elif grep -q '^LUMOX_BUILD_TESTS:BOOL=OFF' $(BUILD_DIR)/CMakeCache.txt; then \
+	    cmake --preset $(PRESET) -U LUMOX_BUILD_TESTS -U LUMOX_BUILD_BENCH; fi
 
 bootstrap:
 	@tools/bootstrap
@@ -50,23 +59,25 @@ fuzz:
 bench: windows build
 	PRESET=$(PRESET) bench/run_all.sh
 
-# Both executables are built and tested; $(WINDOWS_ZIP) holds the i686 Lumox2k.exe, which
-# runs on every Windows from 95 on, and a short read-me. The x86_64 one stays in
-# build/windows-x64 for the tests under 64-bit Wine. The first run rebuilds the MinGW-w64
-# runtime for the i486 (tools/i486-runtime, a few minutes), which the i686 program links.
+# Both executables are built and tested; build/Lumox2000-<version>-windows.zip holds the
+# i686 Lumox2k.exe, which runs on every Windows from 95 on, and a short read-me. The x86_64
+# one stays in build/windows-x64 for the tests under 64-bit Wine. The first run rebuilds
+# the MinGW-w64 runtime for the i486 (tools/i486-runtime, a few minutes), which the i686
+# program links.
 windows: bootstrap
 	@tools/i486-runtime
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \
 	done
-	@rm -rf build/windows-zip $(WINDOWS_ZIP)
-	@mkdir -p build/windows-zip
-	@cp build/windows-x86/Lumox2k.exe build/windows-zip/
-	@sed 's/$$/\r/' docs/windows-readme.txt >build/windows-zip/README.txt
-	@touch -d 2000-01-01T00:00:00 build/windows-zip/*
-	@cd build/windows-zip && zip -q -X ../$(notdir $(WINDOWS_ZIP)) README.txt Lumox2k.exe
-	@echo "windows: $(WINDOWS_ZIP)"
+	@zip=$$(cat $(WINDOWS_GENERATED)/windows-zip-name.txt); \
+	rm -rf build/windows-zip build/$$zip; \
+	mkdir -p build/windows-zip; \
+	cp build/windows-x86/Lumox2k.exe build/windows-zip/; \
+	sed 's/$$/\r/' $(WINDOWS_GENERATED)/windows-readme.txt >build/windows-zip/README.txt; \
+	touch -d 2000-01-01T00:00:00 build/windows-zip/*; \
+	(cd build/windows-zip && zip -q -X ../$$zip README.txt Lumox2k.exe); \
+	echo "windows: build/$$zip"
 
 clean:
 	rm -rf build

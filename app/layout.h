@@ -82,6 +82,25 @@ inline constexpr std::array<std::string_view, 4> tabCaptions = {"Information", "
                                                                 "RWIN Settings", "Exit Lumox 2000"};
 // The height of SSTab1's one row of tabs in pixels.
 inline constexpr int tabStripHeight = 20;
+// The names of SSTab1's pages (objectName on Qt, the control name on Win32), in tab order.
+inline constexpr std::array<std::string_view, 4> pageNames = {"pageInformation", "pageMTU",
+                                                              "pageRWIN", "pageExit"};
+
+// How far below an etched frame's own top its outline runs, in pixels: where a caption
+// would sit. A frame placed this far above its window's top edge outlines the window.
+inline constexpr int frameCaptionOffset = 5;
+
+// A colour as its red, green and blue parts, 0 to 255 each.
+struct Colour
+{
+    int red;
+    int green;
+    int blue;
+};
+// The text colour of the headings and the colour of the rules (Style::Heading, Rule).
+inline constexpr Colour headingGrey = {128, 128, 128};
+// The text colour of the donation notices (Style::Donation).
+inline constexpr Colour donationBlue = {0, 0, 255};
 
 // The splash timer's interval in milliseconds.
 inline constexpr int splashIntervalMs = 1250;

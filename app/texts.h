@@ -73,13 +73,6 @@ inline constexpr std::string_view about =
     "If donations and sponsorship bring in too little, we may have to charge for the next "
     "version of Lumox 2000. Thank you for your support!";
 
-// Why Save and Reset change nothing on Windows NT, 2000, XP and later, which never read
-// the Windows 95 family's TCP/IP values.
-inline constexpr std::string_view settingsKeptElsewhere =
-    "This version of Windows keeps its TCP/IP settings elsewhere, so it would never read "
-    "the MaxMTU and RWIN settings of Lumox 2000. Lumox 2000 tunes Windows 95, 98 and Me. "
-    "Nothing was changed.";
-
 // The postal address for donations. Runs of blanks make each part start a new
 // line when the text wraps at the width of the address labels.
 inline constexpr std::string_view donationAddress =

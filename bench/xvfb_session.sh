@@ -1,9 +1,9 @@
 # shellcheck shell=bash
-# Shared by the benchmark scripts that need an X server; source it, do not run it.
+# Shared by the benchmarks and the tests that need an X server; source it, do not run it.
 #
 #   xvfb_start        starts a private Xvfb on a display number the server picks
-#                     itself (so it never takes one that is in use), exports
-#                     DISPLAY, and points XDG_RUNTIME_DIR and the per-user data
+#                     itself (so it never takes one that is in use), checks that
+#                     it answers, exports DISPLAY, and points XDG_RUNTIME_DIR and the per-user data
 #                     and settings folders at a scratch folder, so that the
 #                     programs under test touch nothing of the user's
 #   xvfb_stop         stops that server and removes the scratch folder; the
@@ -30,17 +30,31 @@ xvfb_start() {
     mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-    local fifo="$BENCH_SCRATCH/displayfd"
+    # Xvfb picks a free display number itself and writes it to the pipe once it
+    # takes connections; DISPLAY of the environment is never used. A server that
+    # then does not answer (another server starting at the same moment can take
+    # its socket) is replaced by a new one.
+    local fifo="$BENCH_SCRATCH/displayfd" number attempt
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$BENCH_SCRATCH/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    local number
-    if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then
-        echo "xvfb_start: Xvfb did not start; its log:" >&2
-        cat "$BENCH_SCRATCH/xvfb.log" >&2
-        return 1
-    fi
-    export DISPLAY=":$number"
+    for attempt in 1 2 3; do
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$BENCH_SCRATCH/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        number=
+        if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then
+            echo "xvfb_start: Xvfb did not start; its log:" >&2
+            cat "$BENCH_SCRATCH/xvfb.log" >&2
+            return 1
+        fi
+        if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+            export DISPLAY=":$number"
+            return 0
+        fi
+        echo "xvfb_start: display :$number does not answer (attempt $attempt)" >&2
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    done
+    return 1
 }
 
 xvfb_stop() {

@@ -11,7 +11,7 @@
 # so it follows the build machine's versions. The Qt platform and picture-format plugins the
 # program loads at run time are part of libqt6gui6, which that line names.
 
-install(FILES ${PROJECT_SOURCE_DIR}/resources/com.example.Lumox2000.metainfo.xml
+install(FILES ${LUMOX_GENERATED_DIR}/com.example.Lumox2000.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 set(CPACK_GENERATOR DEB)

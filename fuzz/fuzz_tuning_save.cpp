@@ -14,6 +14,7 @@
 
 #include "fuzz_support.h"
 #include "registry_access.h"
+#include "rwin_rules.h"
 #include "tuning_actions.h"
 
 #include <charconv>
@@ -275,22 +276,6 @@ MemoryKey::~MemoryKey()
     m_owner.keyClosed();
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view withoutBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool allDigits(std::string_view text)
 {
     for (const char c : text) {
@@ -316,7 +301,7 @@ void checkNumberReading(std::string_view text, const TuningField &field)
 {
     const std::string context = std::string(field.name) + " text \"" + printable(text) + "\"";
     const std::optional<std::uint32_t> number = lumox::parseTuningNumber(text, field);
-    const std::string_view core = withoutBlanks(text);
+    const std::string_view core = lumox::withoutBlanks(text);
 
     // Blanks around a number change nothing.
     const std::string padded = " \t" + std::string(text) + "\t ";

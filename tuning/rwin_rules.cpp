@@ -84,23 +84,6 @@ std::size_t lastCharacterLength(std::string_view text)
     return 1;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty()) {
-        const Character first = characterAt(text, 0);
-        if (!isBlank(first.codePoint))
-            break;
-        text.remove_prefix(first.length);
-    }
-    while (!text.empty()) {
-        const std::size_t length = lastCharacterLength(text);
-        if (!isBlank(characterAt(text, text.size() - length).codePoint))
-            break;
-        text.remove_suffix(length);
-    }
-    return text;
-}
-
 bool isAsciiDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -168,11 +151,28 @@ std::optional<double> readPlainNumber(std::string plain)
 
 } // namespace
 
+std::string_view withoutBlanks(std::string_view text)
+{
+    while (!text.empty()) {
+        const Character first = characterAt(text, 0);
+        if (!isBlank(first.codePoint))
+            break;
+        text.remove_prefix(first.length);
+    }
+    while (!text.empty()) {
+        const std::size_t length = lastCharacterLength(text);
+        if (!isBlank(characterAt(text, text.size() - length).codePoint))
+            break;
+        text.remove_suffix(length);
+    }
+    return text;
+}
+
 RwinRules::RwinRules(NumberFormat format) : m_format(std::move(format)) {}
 
 std::optional<double> RwinRules::readNumber(std::string_view text) const
 {
-    text = trimmed(text);
+    text = withoutBlanks(text);
     if (text.empty())
         return std::nullopt;
     std::string plain;

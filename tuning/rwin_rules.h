@@ -37,6 +37,12 @@ struct NumberFormat
     bool readsLowercaseE = true;
 };
 
+// The text without the blanks around it: the Unicode white space characters,
+// a single byte of 0x85 or 0xA0 included (a character being one UTF-8 sequence or
+// else a single byte). The calculator and the check before saving both allow
+// exactly these blanks around a number.
+std::string_view withoutBlanks(std::string_view text);
+
 // RWIN = (MTU - 40) * 4, four segments of the largest TCP payload that fits into
 // one packet of the given MTU, and the reading and writing of the two numbers.
 // Keeps no state beyond the number format: it only converts and compares texts.

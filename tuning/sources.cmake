@@ -11,10 +11,13 @@ set(LUMOX_TUNING_PORTABLE_SOURCES
     registry_access.h registry_access.cpp
     tuning_actions.h tuning_actions.cpp)
 
-# The registry store where there is no Windows registry: an SQLite file.
+# The registry store where there is no Windows registry, as the Linux edition has it: an
+# SQLite file.
 set(LUMOX_TUNING_SQLITE_SOURCES
-    sqlite_registry_store.h sqlite_registry_store.cpp)
+    qt/sqlite_registry_store.h qt/sqlite_registry_store.cpp)
 
-# The Windows registry through advapi32.
+# Windows: the registry through advapi32, and the user's number format for the calculator.
+# Their headers are included with their folder ("win32/win32_registry_store.h").
 set(LUMOX_TUNING_WIN32_SOURCES
-    win32_registry_store.h win32_registry_store.cpp)
+    win32/win32_registry_store.h win32/win32_registry_store.cpp
+    win32/user_number_format.h win32/user_number_format.cpp)

@@ -1,6 +1,6 @@
 #include "tuning_actions.h"
 
-#include "texts.h"
+#include "rwin_rules.h"
 
 #include <array>
 #include <cstddef>
@@ -20,28 +20,18 @@ constexpr std::string_view kResetTitle = "Reset";
 constexpr std::string_view kNotResetTitle = "Not Reset";
 constexpr std::string_view kNothingSaved = "Nothing was saved.";
 constexpr std::string_view kNothingReset = "Nothing was reset.";
+// Why Save and Reset change nothing on Windows NT, 2000, XP and later, which never read
+// the Windows 95 family's TCP/IP values.
+constexpr std::string_view kSettingsKeptElsewhere =
+    "This version of Windows keeps its TCP/IP settings elsewhere, so it would never read "
+    "the MaxMTU and RWIN settings of Lumox 2000. Lumox 2000 tunes Windows 95, 98 and Me. "
+    "Nothing was changed.";
 constexpr std::string_view kPartlyChanged =
     "Some of the settings may have been changed all the same; press \"Reset To Default\" "
     "or save again.";
 
 // The longest text a valid number can have: 1073741823 has ten digits.
 constexpr std::size_t kMaxDigits = 10;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::string rangeSentence(const TuningField &field)
 {
@@ -78,7 +68,7 @@ ActionOutcome abandonBatch(RegistryStore &store, std::string_view title, std::st
 
 std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const TuningField &field)
 {
-    const std::string_view digits = trimBlanks(text);
+    const std::string_view digits = withoutBlanks(text);
     if (digits.empty() || digits.size() > kMaxDigits) {
         return std::nullopt;
     }
@@ -112,7 +102,7 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
         return {false, std::string(kNotSavedTitle), std::move(text)};
     }
     if (system == SystemReadsTuningValues::No) {
-        return {false, std::string(kNotSavedTitle), std::string(texts::settingsKeptElsewhere)};
+        return {false, std::string(kNotSavedTitle), std::string(kSettingsKeptElsewhere)};
     }
     const std::string mtuValue = std::to_string(*mtu);
     const std::string rwinValue = std::to_string(*rwin);
@@ -172,7 +162,7 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
 ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues system)
 {
     if (system == SystemReadsTuningValues::No) {
-        return {false, std::string(kNotResetTitle), std::string(texts::settingsKeptElsewhere)};
+        return {false, std::string(kNotResetTitle), std::string(kSettingsKeptElsewhere)};
     }
     if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
         return {false, std::string(kNotResetTitle),

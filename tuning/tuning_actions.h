@@ -41,9 +41,9 @@ inline constexpr TuningField kMaxMtuField = {"MaxMTU", 68, 65535};
 // RWIN: up to the largest receive window that TCP window scaling allows.
 inline constexpr TuningField kRwinField = {"RWIN", 1, 1073741823};
 
-// Reads text as a whole decimal number within field's range. Blanks (spaces and
-// tabs) around the number are ignored; anything else that is not an ASCII digit
-// (signs, points, exponents, letters, control characters, digits of other scripts)
+// Reads text as a whole decimal number within field's range. Blanks around the
+// number, those the calculator allows (see withoutBlanks), are ignored; anything else that is not
+// an ASCII digit (signs, points, exponents, letters, control characters, digits of other scripts)
 // makes the text invalid, as does a number of more than ten digits, leading zeros
 // included. Returns the number, or nothing when the text is invalid or out of range.
 std::optional<std::uint32_t> parseTuningNumber(std::string_view text, const TuningField &field);

@@ -4,10 +4,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QStringView>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
+
+#include <algorithm>
 
 namespace lumox {
 
@@ -51,6 +54,22 @@ PictureBox::PictureBox(Border border, QWidget *parent) : QFrame(parent)
     } else {
         setFrameStyle(QFrame::NoFrame);
     }
+}
+
+QValidator::State FirstLineOnly::validate(QString &input, int &pos) const
+{
+    const auto isLineBreak = [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+               c == QChar::ParagraphSeparator;
+    };
+    const auto inserted = QStringView(input).first(std::clamp(pos, 0, int(input.size())));
+    const auto lineBreak = std::find_if(inserted.begin(), inserted.end(), isLineBreak);
+    if (lineBreak != inserted.end()) {
+        const auto at = static_cast<int>(lineBreak - inserted.begin());
+        input.remove(at, pos - at);
+        pos = at;
+    }
+    return Acceptable;
 }
 
 void PictureBox::setPicture(const QPixmap &picture)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "layout.h"
+
 #include <QFrame>
 #include <QKeySequence>
 #include <QList>
 #include <QPixmap>
 #include <QTabBar>
+#include <QValidator>
 #include <QWidget>
 
 namespace lumox {
@@ -19,7 +22,7 @@ class EtchedFrame : public QWidget
 
 public:
     // How far below the frame's top its outline runs.
-    static constexpr int captionOffset = 5;
+    static constexpr int captionOffset = layout::frameCaptionOffset;
 
     explicit EtchedFrame(QWidget *parent = nullptr);
 
@@ -71,6 +74,21 @@ protected:
 
 private:
     QPixmap m_picture;
+};
+
+// Keeps a text box to one line, as a one-line box on Windows does: text the user
+// puts in (a paste, a middle-click paste or a drop) ends at its first line break,
+// and what follows the break is left out. Any text is acceptable otherwise.
+class FirstLineOnly : public QValidator
+{
+    Q_OBJECT
+
+public:
+    explicit FirstLineOnly(QObject *parent) : QValidator(parent) {}
+
+    // Removes everything from the first line break before pos up to pos, where the
+    // box puts its cursor after an insertion, and moves pos to the break.
+    State validate(QString &input, int &pos) const override;
 };
 
 // The tab strip of a TabControl: one row of equally wide tabs, 20 pixels high.

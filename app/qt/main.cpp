@@ -1,6 +1,7 @@
 #include "classic_look.h"
 #include "controls.h"
 #include "identity.h"
+#include "lumox_version.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "splash_window.h"
@@ -58,7 +59,7 @@ int main(int argc, char **argv)
     // the message boxes must carry their own titles alone ("Saved!", not "Saved! — Lumox
     // 2000"). The main window's title is the program title anyway.
     QApplication::setApplicationName(lumox::qs(lumox::identity::programTitle));
-    QApplication::setApplicationVersion(lumox::qs(lumox::identity::version));
+    QApplication::setApplicationVersion(QStringLiteral(LUMOX_VERSION_TEXT));
     QApplication::setOrganizationDomain(lumox::qs(lumox::identity::organizationDomain));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));
     // The icon's two sizes as PNG, which Qt decodes itself. Told the format and forbidden to

@@ -5,11 +5,11 @@
 #include "controls.h"
 #include "identity.h"
 #include "layout.h"
-#include "message_box.h"
+#include "message_boxes.h"
 #include "qt_text.h"
+#include "rwin_calculator.h"
 #include "sponsor_banners.h"
 #include "texts.h"
-#include "tuning_actions.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -30,8 +30,13 @@ namespace lumox {
 
 namespace {
 
-const QColor headingGrey(128, 128, 128);
-const QColor donationBlue(0, 0, 255);
+QColor qColour(layout::Colour colour)
+{
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+const QColor headingGrey = qColour(layout::headingGrey);
+const QColor donationBlue = qColour(layout::donationBlue);
 
 // The layout table's entry for a control of the main window.
 const layout::Control &entry(const char *name)
@@ -90,6 +95,7 @@ QLineEdit *makeTextBox(QWidget *parent, const char *name)
     const layout::Control &control = entry(name);
     auto *box = placed(new QLineEdit(parent), control);
     box->setMaxLength(std::numeric_limits<int>::max());
+    box->setValidator(new FirstLineOnly(box));
     box->setToolTip(qs(control.toolTip));
     return box;
 }
@@ -123,11 +129,11 @@ RuleLine *makeRule(QWidget *parent, const char *name)
 
 } // namespace
 
-// The boxes and the formula label, read and written as UTF-8 for the shared rules.
-class frmMain::CalculatorBoxes : public CalculatorControls
+// The window's controls and toolkit as the shared behaviour sees them; texts are UTF-8.
+class frmMain::Face : public MainWindowFace
 {
 public:
-    explicit CalculatorBoxes(frmMain &window) : m_window(window) {}
+    explicit Face(frmMain &window) : m_window(window) {}
 
     std::string mtuText() const override { return utf8(m_window.txtMTU->text()); }
     std::string rwinText() const override { return utf8(m_window.txtRWIN->text()); }
@@ -138,6 +144,26 @@ public:
         m_window.lblCalc->setText(qs(caption));
     }
     void setFormulaVisible(bool visible) override { m_window.lblCalc->setVisible(visible); }
+    std::string toUtf8(const std::string &text) const override { return text; }
+    void showMessage(std::string_view title, std::string_view text) override
+    {
+        MessageBoxes::exclamation(&m_window, qs(title), qs(text));
+    }
+    bool openSponsorPage(std::string_view address) override
+    {
+        return SponsorLauncher::open(qs(address));
+    }
+    void showSponsorPicture(std::int16_t sponsorNumber) override
+    {
+        if (!m_window.m_sponsors)
+            m_window.m_sponsors = std::make_unique<frmSponsors>();
+        // The banners share the store's own picture.
+        const QPixmap &picture = m_window.m_sponsors->picture(sponsorNumber);
+        for (BannerSlot *banner :
+             {m_window.imgAds, m_window.imgAds2, m_window.imgAds3, m_window.imgAds4})
+            banner->setPixmap(picture);
+    }
+    void unload() override { m_window.close(); }
 
 private:
     frmMain &m_window;
@@ -168,8 +194,9 @@ frmMain::frmMain(QWidget *parent) : frmMain(makeDefaultRegistryStore(), parent) 
 frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       // The default locale is the user's own unless the application changes it.
-      m_calculator(QLocale()), m_calculatorBoxes(std::make_unique<CalculatorBoxes>(*this)),
-      m_store(std::move(store)), RegEdit1(std::make_unique<RegistryWriter>(*m_store))
+      m_face(std::make_unique<Face>(*this)),
+      m_behaviour(std::make_unique<MainWindowBehaviour>(
+          *m_face, RwinRules(numberFormatOf(QLocale())), std::move(store)))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(qs(identity::programTitle));
@@ -209,7 +236,7 @@ void frmMain::buildFrame()
 
 void frmMain::buildInformationPage(QWidget *page)
 {
-    page->setObjectName(QStringLiteral("pageInformation"));
+    page->setObjectName(qs(layout::pageNames[0]));
     Picture2 = makePictureBox(page, "Picture2");
     lblReg = makeLabel(Picture2, "lblReg");
     Line2 = makeRule(Picture2, "Line2");
@@ -223,7 +250,7 @@ void frmMain::buildInformationPage(QWidget *page)
 
 void frmMain::buildMtuPage(QWidget *page)
 {
-    page->setObjectName(QStringLiteral("pageMTU"));
+    page->setObjectName(qs(layout::pageNames[1]));
     Label8 = makeLabel(page, "Label8");
     Line1 = makeRule(page, "Line1");
     Label9 = makeLabel(page, "Label9");
@@ -240,7 +267,7 @@ void frmMain::buildMtuPage(QWidget *page)
 
 void frmMain::buildRwinPage(QWidget *page)
 {
-    page->setObjectName(QStringLiteral("pageRWIN"));
+    page->setObjectName(qs(layout::pageNames[2]));
     Label14 = makeLabel(page, "Label14");
     Line3 = makeRule(page, "Line3");
     Label15 = makeLabel(page, "Label15");
@@ -258,7 +285,7 @@ void frmMain::buildRwinPage(QWidget *page)
 
 void frmMain::buildExitPage(QWidget *page)
 {
-    page->setObjectName(QStringLiteral("pageExit"));
+    page->setObjectName(qs(layout::pageNames[3]));
     Label18 = makeLabel(page, "Label18");
     Label17 = makeLabel(page, "Label17");
     Picture5 = makePictureBox(page, "Picture5");
@@ -330,73 +357,57 @@ void frmMain::setFocusOrder()
 
 void frmMain::txtMTU_Change()
 {
-    mtuChanged(m_calculator.rules(), *m_calculatorBoxes);
+    m_behaviour->txtMTU_Change();
 }
 
 void frmMain::txtRWIN_Change()
 {
-    rwinChanged(m_calculator.rules(), *m_calculatorBoxes);
+    m_behaviour->txtRWIN_Change();
 }
 
 void frmMain::cmdSaveMTU_Click()
 {
-    showOutcome(
-        saveTuningValues(*RegEdit1, txtMTU->text().toStdString(), txtRWIN->text().toStdString()));
+    m_behaviour->cmdSaveMTU_Click();
 }
 
 void frmMain::cmdSave_Click()
 {
-    cmdSaveMTU_Click();
+    m_behaviour->cmdSave_Click();
 }
 
 void frmMain::cmdResetMTU_Click()
 {
-    showOutcome(resetTuningValues(*m_store));
-}
-
-void frmMain::showOutcome(const ActionOutcome &outcome)
-{
-    MessageBoxes::exclamation(this, QString::fromStdString(outcome.title),
-                              QString::fromStdString(outcome.text));
+    m_behaviour->cmdResetMTU_Click();
 }
 
 void frmMain::cmdReset_Click()
 {
-    cmdResetMTU_Click();
+    m_behaviour->cmdReset_Click();
 }
 
 void frmMain::imgAds_Click()
 {
-    if (!SponsorLauncher::open(sponsorAddress))
-        MessageBoxes::exclamation(this, qs(identity::programTitle),
-                                  sponsorPageUnavailableText(sponsorAddress));
+    m_behaviour->imgAds_Click();
 }
 
 void frmMain::imgAds2_Click()
 {
-    imgAds_Click();
+    m_behaviour->imgAds2_Click();
 }
 
 void frmMain::imgAds3_Click()
 {
-    imgAds_Click();
+    m_behaviour->imgAds3_Click();
 }
 
 void frmMain::tmrAds_Timer()
 {
-    m_sponsorNumber = drawSponsorNumber(m_sponsorRandom);
-    if (!m_sponsors)
-        m_sponsors = std::make_unique<frmSponsors>();
-    // The banners share the store's own picture; the exit page's banner
-    // rotates with the other three.
-    const QPixmap &picture = m_sponsors->picture(m_sponsorNumber);
-    for (BannerSlot *banner : {imgAds, imgAds2, imgAds3, imgAds4})
-        banner->setPixmap(picture);
+    m_behaviour->tmrAds_Timer();
 }
 
 void frmMain::cmdExit_Click()
 {
-    close();
+    m_behaviour->cmdExit_Click();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

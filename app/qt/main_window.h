@@ -1,7 +1,7 @@
 #pragma once
 
+#include "main_window_behaviour.h"
 #include "registry_access.h"
-#include "rwin_calculator.h"
 #include "sponsor_banners.h"
 
 #include <QPointer>
@@ -17,7 +17,6 @@ class QTimer;
 
 namespace lumox {
 
-struct ActionOutcome;
 class BannerSlot;
 class EtchedFrame;
 class PictureBox;
@@ -26,7 +25,8 @@ class TabControl;
 
 // The program's only working window: a borderless, fixed-size window whose
 // face is one tab control with four pages. It owns every control the rest of
-// the program works on and routes their events to the handlers below. The
+// the program works on and routes their events to the handlers below, which
+// hand their work to the shared MainWindowBehaviour. The
 // program ends when this window is closed, by "Quit" or by any other means the
 // desktop offers.
 class frmMain : public QWidget
@@ -63,7 +63,7 @@ public:
     void cmdExit_Click();
 
     // The sponsor number drawn at the last banner change, 0 before the first.
-    std::int16_t sponsorNumber() const { return m_sponsorNumber; }
+    std::int16_t sponsorNumber() const { return m_behaviour->sponsorNumber(); }
     // The sponsor picture store, null until the first banner change creates it.
     const frmSponsors *sponsorStore() const { return m_sponsors.get(); }
 
@@ -80,20 +80,12 @@ private:
     void wireEvents();
     void setFocusOrder();
     BannerSlot *addBanner(PictureBox *frame, const char *name);
-    void showOutcome(const ActionOutcome &outcome);
 
-    // The three calculator controls as the shared calculator rules see them.
-    class CalculatorBoxes;
+    // The window as the shared behaviour sees it.
+    class Face;
 
-    RwinCalculator m_calculator;
-    std::unique_ptr<CalculatorBoxes> m_calculatorBoxes;
-    std::unique_ptr<RegistryStore> m_store;
-    // The registry writer: saving goes through it, resetting reaches the store directly.
-    std::unique_ptr<RegistryWriter> RegEdit1;
-    // The sponsor number drawn at the last banner change.
-    std::int16_t m_sponsorNumber = 0;
-    // Reseeded from the clock at every banner change.
-    ClockSeededRandom m_sponsorRandom;
+    std::unique_ptr<Face> m_face;
+    std::unique_ptr<MainWindowBehaviour> m_behaviour;
     // The hidden picture store, created by the first banner change and kept
     // for as long as the window lives, that is until the program ends.
     std::unique_ptr<frmSponsors> m_sponsors;

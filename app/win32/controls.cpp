@@ -46,7 +46,7 @@ void EtchedFrame_Paint(HWND hwnd)
     HDC dc = BeginPaint(hwnd, &paint);
     RECT outline;
     GetClientRect(hwnd, &outline);
-    outline.top += etchedFrameCaptionOffset;
+    outline.top += layout::frameCaptionOffset;
     DrawEdge(dc, &outline, EDGE_ETCHED, BF_RECT);
     EndPaint(hwnd, &paint);
 }

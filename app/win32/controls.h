@@ -27,14 +27,19 @@ inline constexpr char pictureBoxClassName[] = "LumoxPictureBox";
 inline constexpr char ruleClassName[] = "LumoxRule";
 inline constexpr char tabPageClassName[] = "LumoxTabPage";
 
-// How far below an etched frame's own top its outline runs: where a caption would
-// sit. A frame placed this far above its window's top edge outlines the window.
-inline constexpr int etchedFrameCaptionOffset = 5;
+// The control identifier of a window built from a layout table: the control's place
+// in the table plus this.
+inline constexpr int firstControlId = 1000;
 
+// The layout table's colours as Windows takes them.
+constexpr COLORREF colourRef(layout::Colour colour)
+{
+    return RGB(colour.red, colour.green, colour.blue);
+}
 // The colour of rules and headings.
-inline constexpr COLORREF ruleColour = RGB(128, 128, 128);
+inline constexpr COLORREF ruleColour = colourRef(layout::headingGrey);
 // The colour of the donation notices.
-inline constexpr COLORREF donationColour = RGB(0, 0, 255);
+inline constexpr COLORREF donationColour = colourRef(layout::donationBlue);
 
 // Registers the classes above for instance; later calls do nothing. Returns false
 // when a class cannot be registered.

@@ -1,5 +1,5 @@
-#include "frm_main.h"
-#include "frm_startup.h"
+#include "main_window.h"
+#include "splash_window.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -4,16 +4,16 @@
 
 namespace lumox::win32 {
 
-MessageBoxes::Hook &MessageBoxes::hook()
+MessageBoxes::Presenter &MessageBoxes::presenter()
 {
-    static Hook installed;
+    static Presenter installed;
     return installed;
 }
 
 int MessageBoxes::exclamation(HWND owner, std::string_view title, std::string_view text)
 {
-    if (hook()) {
-        hook()(owner, std::string(title), std::string(text));
+    if (presenter()) {
+        presenter()(owner, std::string(title), std::string(text));
         return IDOK;
     }
     const std::string titleText(title);
@@ -21,9 +21,9 @@ int MessageBoxes::exclamation(HWND owner, std::string_view title, std::string_vi
     return MessageBoxA(owner, bodyText.c_str(), titleText.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void MessageBoxes::setHook(Hook replacement)
+void MessageBoxes::setPresenter(Presenter replacement)
 {
-    hook() = std::move(replacement);
+    presenter() = std::move(replacement);
 }
 
 } // namespace lumox::win32

@@ -91,9 +91,4 @@ bool SponsorLauncher::openInSystemBrowser(const QString &address)
 #endif
 }
 
-QString sponsorPageUnavailableText(const QString &address)
-{
-    return QString::fromStdString(sponsorPageUnavailableMessage(address.toStdString()));
-}
-
 } // namespace lumox

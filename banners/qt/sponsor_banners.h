@@ -65,8 +65,4 @@ public:
     static bool openInSystemBrowser(const QString &address);
 };
 
-// What the user is told when the sponsor's page could not be opened: the
-// address, so that it can be typed into a browser by hand.
-QString sponsorPageUnavailableText(const QString &address);
-
 } // namespace lumox

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -125,6 +127,34 @@ TEST_F(CalculatorInWindow, MegabytePasteIsKeptAndChangesNothing)
     mtu()->setText(paste);
     EXPECT_EQ(mtu()->text().size(), paste.size()) << "the box has no length limit";
     EXPECT_EQ(rwin()->text(), "5840");
+}
+
+TEST_F(CalculatorInWindow, PasteKeepsItsFirstLineAndSaves)
+{
+    // As a one-line box on Windows: the paste ends at its first line break, whatever
+    // stands around the cursor, and the box never holds a line break, not even for a
+    // moment (the calculator sees every text the box has held).
+    typeMtu("10");
+    mtu()->setCursorPosition(1);
+    QStringList seen;
+    QObject::connect(mtu(), &QLineEdit::textChanged,
+                     [&seen](const QString &text) { seen << text; });
+    QGuiApplication::clipboard()->setText(QStringLiteral("5\r\n99\n"));
+    QTest::keyClick(mtu(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(mtu()->text(), "150");
+    EXPECT_EQ(mtu()->cursorPosition(), 2);
+    EXPECT_EQ(seen, QStringList{"150"});
+    EXPECT_EQ(formula()->text(), "(150 - 40) * 4");
+
+    mtu()->selectAll();
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("\u00a01500\u2029576"));
+    QTest::keyClick(mtu(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(mtu()->text(), QString::fromUtf8("\u00a01500"));
+    EXPECT_EQ(rwin()->text(), "5840");
+    // What the calculator reads as an MTU, blanks and all, saves as that number.
+    control<QPushButton>("cmdSaveMTU")->click();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Saved!") << m_messages[0].text.toStdString();
 }
 
 TEST_F(CalculatorInWindow, ReadsNumbersInTheUsersLocale)

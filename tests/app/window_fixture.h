@@ -2,7 +2,7 @@
 
 #include "controls.h"
 #include "main_window.h"
-#include "message_box.h"
+#include "message_boxes.h"
 #include "qt_printers.h"
 
 #include <QApplication>

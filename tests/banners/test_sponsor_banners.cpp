@@ -1,7 +1,7 @@
 #include "banner_slot.h"
 #include "controls.h"
 #include "main_window.h"
-#include "message_box.h"
+#include "message_boxes.h"
 #include "sponsor_banners.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "rwin_rules.h"
-#include "user_number_format.h"
+#include "win32/user_number_format.h"
 
 #include <gtest/gtest.h>
 

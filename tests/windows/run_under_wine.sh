@@ -82,31 +82,17 @@ run)
     exec timeout 150 wine "$@"
     ;;
 run-x)
-    scratch=$(mktemp -d "${TMPDIR:-/tmp}/lumox-wine-x-XXXXXX")
-    xvfb=
+    # shellcheck source=../../bench/xvfb_session.sh
+    . "$(dirname "$0")/../../bench/xvfb_session.sh"
     # shellcheck disable=SC2317 # called through the EXIT trap
     finish() {
         end_prefix
-        if [ -n "$xvfb" ]; then
-            kill "$xvfb" 2>/dev/null || true
-            wait "$xvfb" 2>/dev/null || true
-        fi
-        rm -rf "$scratch"
+        xvfb_stop
     }
     trap finish EXIT
     # A desktop process left from a headless run would host the new windows nowhere.
     end_prefix
-    # Xvfb picks a free display number itself and writes it to the pipe.
-    mkfifo "$scratch/displayfd"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-        3>"$scratch/displayfd" >"$scratch/xvfb.log" 2>&1 &
-    xvfb=$!
-    if ! read -r -t 20 number <"$scratch/displayfd" || [ -z "$number" ]; then
-        echo "run_under_wine: Xvfb did not start; its log:" >&2
-        cat "$scratch/xvfb.log" >&2
-        exit 1
-    fi
-    export DISPLAY=":$number"
+    xvfb_start
     status=0
     timeout 150 wine "$@" || status=$?
     exit "$status"

@@ -5,9 +5,9 @@
 #include "controls.h"
 #include "decoded_resource.h"
 #include "expected_main_window.h"
-#include "frm_main.h"
-#include "frm_startup.h"
+#include "main_window.h"
 #include "message_boxes.h"
+#include "splash_window.h"
 
 #include "machine_registry.h"
 #include "registry_access.h"
@@ -341,7 +341,7 @@ class MainWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        MessageBoxes::setHook([this](HWND owner, std::string title, std::string text) {
+        MessageBoxes::setPresenter([this](HWND owner, std::string title, std::string text) {
             m_boxes.push_back({owner, std::move(title), std::move(text)});
         });
         frmMain::setDestroyedHook([this] { ++m_destroyed; });
@@ -357,7 +357,7 @@ protected:
             DestroyWindow(m_hwnd);
         }
         frmMain::setDestroyedHook({});
-        MessageBoxes::setHook({});
+        MessageBoxes::setPresenter({});
     }
 
     HWND control(const char *name) const { return findControl(m_hwnd, name); }

@@ -7,26 +7,59 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// The version record of this test program, which carries the program's resource
-// script, read through the version API as Explorer reads it.
-class VersionResource : public ::testing::Test
+// The version the build was configured with, project(VERSION), as LUMOX_VERSION gives it
+// ("2.1.0.37"), and the form the program shows: the minor number in two digits and the
+// fourth in four ("2.01.0037").
+struct ProjectVersion
 {
-protected:
-    void SetUp() override
+    DWORD numbers[4] = {};
+    std::string shown;
+};
+
+::testing::AssertionResult readProjectVersion(ProjectVersion &version)
+{
+    const char *text = std::getenv("LUMOX_VERSION");
+    if (text == nullptr || *text == '\0') {
+        return ::testing::AssertionFailure() << "LUMOX_VERSION names no version";
+    }
+    unsigned parts[4] = {};
+    char end = 0;
+    if (std::sscanf(text, "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &end) != 4) {
+        return ::testing::AssertionFailure() << "LUMOX_VERSION \"" << text << "\" is not a.b.c.d";
+    }
+    char shown[64];
+    std::snprintf(shown, sizeof shown, "%u.%02u.%04u", parts[0], parts[1], parts[3]);
+    for (int i = 0; i < 4; ++i) {
+        version.numbers[i] = parts[i];
+    }
+    version.shown = shown;
+    return ::testing::AssertionSuccess();
+}
+
+// The version record of an executable, read through the version API as Explorer reads it.
+class VersionRecord
+{
+public:
+    ::testing::AssertionResult read(const char *path)
     {
-        char path[MAX_PATH] = {};
-        ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
         DWORD ignored = 0;
         const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-        ASSERT_GT(size, 0u) << "the program has no version record";
+        if (size == 0) {
+            return ::testing::AssertionFailure() << path << " has no version record";
+        }
         m_record.resize(size);
-        ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, m_record.data()));
+        if (!GetFileVersionInfoA(path, 0, size, m_record.data())) {
+            return ::testing::AssertionFailure() << path << ": its version record is unreadable";
+        }
+        return ::testing::AssertionSuccess();
     }
 
     void *query(const char *block, UINT &length)
@@ -39,23 +72,72 @@ protected:
         return data;
     }
 
+    // Checks that the fixed numbers and both version texts are the project's version.
+    void expectVersion(const ProjectVersion &version)
+    {
+        UINT length = 0;
+        const auto *fixed = static_cast<const VS_FIXEDFILEINFO *>(query("\\", length));
+        ASSERT_NE(fixed, nullptr);
+        ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        const DWORD ms = version.numbers[0] << 16 | version.numbers[1];
+        const DWORD ls = version.numbers[2] << 16 | version.numbers[3];
+        EXPECT_EQ(fixed->dwFileVersionMS, ms);
+        EXPECT_EQ(fixed->dwFileVersionLS, ls);
+        EXPECT_EQ(fixed->dwProductVersionMS, ms);
+        EXPECT_EQ(fixed->dwProductVersionLS, ls);
+        for (const char *name : {"FileVersion", "ProductVersion"}) {
+            const std::string block = std::string("\\StringFileInfo\\040904B0\\") + name;
+            const auto *text = static_cast<const char *>(query(block.c_str(), length));
+            ASSERT_NE(text, nullptr) << name << " is missing";
+            EXPECT_EQ(std::string(text), version.shown) << name;
+        }
+    }
+
+private:
     std::vector<char> m_record;
+};
+
+// The version record of this test program, which carries the program's resource script.
+class VersionResource : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char path[MAX_PATH] = {};
+        ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+        ASSERT_TRUE(m_record.read(path));
+    }
+
+    void *query(const char *block, UINT &length) { return m_record.query(block, length); }
+
+    VersionRecord m_record;
 };
 
 TEST_F(VersionResource, TheNumericVersionsAndFileKind)
 {
+    ProjectVersion version;
+    ASSERT_TRUE(readProjectVersion(version));
+    m_record.expectVersion(version);
     UINT length = 0;
     const auto *fixed = static_cast<const VS_FIXEDFILEINFO *>(query("\\", length));
     ASSERT_NE(fixed, nullptr);
-    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000004u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000004u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "not a plain release build";
+}
+
+// The product executable (LUMOX_PROGRAM names it) carries the version the build was
+// configured with, which project(VERSION) alone gives.
+TEST(ProgramVersionRecord, CarriesTheProjectVersion)
+{
+    ProjectVersion version;
+    ASSERT_TRUE(readProjectVersion(version));
+    const char *program = std::getenv("LUMOX_PROGRAM");
+    ASSERT_TRUE(program != nullptr && *program != '\0') << "LUMOX_PROGRAM names no program";
+    VersionRecord record;
+    ASSERT_TRUE(record.read(program)) << "build it with make windows";
+    record.expectVersion(version);
 }
 
 TEST_F(VersionResource, TheTranslationIsUsEnglishUnicode)
@@ -72,7 +154,6 @@ TEST_F(VersionResource, TheTranslationIsUsEnglishUnicode)
 TEST_F(VersionResource, EveryStringReadsBack)
 {
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"FileVersion", "1.00.0004"},        {"ProductVersion", "1.00.0004"},
         {"ProductName", "Lumox 2000"},       {"InternalName", "Lumox2k"},
         {"OriginalFilename", "Lumox2k.exe"}, {"FileDescription", "Speed up you 'Net connection!"},
         {"CompanyName", "Lumox Software"},

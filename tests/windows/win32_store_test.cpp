@@ -2,7 +2,7 @@
 #include "registry_access.h"
 #include "registry_store_suite.h"
 #include "tuning_actions.h"
-#include "win32_registry_store.h"
+#include "win32/win32_registry_store.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

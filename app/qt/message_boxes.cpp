@@ -1,4 +1,4 @@
-#include "message_box.h"
+#include "message_boxes.h"
 
 #include <QMessageBox>
 

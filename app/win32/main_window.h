@@ -3,10 +3,8 @@
 #include "controls.h"
 #include "frm_sponsors.h"
 #include "layout.h"
+#include "main_window_behaviour.h"
 #include "registry_access.h"
-#include "rwin_rules.h"
-#include "sponsor_draw.h"
-#include "tuning_actions.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -28,7 +26,8 @@ namespace lumox::win32 {
 // taskbar button, whose face is Frame1's etched outline around the tab control SSTab1
 // with four pages. Its controls come from the layout table (layout.h) and carry
 // their table names (control_names.h); its window procedure hands every control
-// event to the handler named after the control and the event. There is at most one
+// event to the handler named after the control and the event, which hands its work
+// to the shared MainWindowBehaviour. There is at most one
 // main window; the window owns this object, which is deleted when the window is
 // destroyed. Destroying the window, by "Quit", WM_CLOSE or Alt+F4, calls the
 // destroyed hook, whose default ends the program with PostQuitMessage(0).
@@ -96,12 +95,13 @@ public:
     void cmdExit_Click();
 
     // The sponsor number drawn at the last banner change, 0 before the first.
-    std::int16_t sponsorNumber() const { return m_sponsorNumber; }
+    std::int16_t sponsorNumber() const { return m_behaviour->sponsorNumber(); }
     // The picture store, null until the first banner change creates it.
     const frmSponsors *sponsorStore() const { return m_sponsors.get(); }
 
 private:
-    class Calculator;
+    // The window as the shared behaviour sees it.
+    class Face;
 
     frmMain(HINSTANCE instance, std::unique_ptr<RegistryStore> store,
             SystemReadsTuningValues system);
@@ -130,19 +130,12 @@ private:
     void showPage(int index);
     void moveFocus(int step);
     void turnPage(int step);
-    void showOutcomeText(std::string_view title, std::string_view text);
 
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
     Fonts m_fonts;
-    RwinRules m_rules;
-    std::unique_ptr<RegistryStore> m_store;
-    // The registry writer: saving goes through it, resetting reaches the store directly.
-    std::unique_ptr<RegistryWriter> RegEdit1;
-    SystemReadsTuningValues m_system;
-    std::int16_t m_sponsorNumber = 0;
-    // Reseeded from the clock at every banner change.
-    ClockSeededRandom m_sponsorRandom;
+    std::unique_ptr<Face> m_face;
+    std::unique_ptr<MainWindowBehaviour> m_behaviour;
     // The hidden picture store, made by the first banner change, kept until the end.
     std::unique_ptr<frmSponsors> m_sponsors;
 

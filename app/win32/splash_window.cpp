@@ -1,9 +1,9 @@
-#include "frm_startup.h"
+#include "splash_window.h"
 
 #include "control_names.h"
 #include "dib_picture.h"
-#include "frm_main.h"
 #include "layout.h"
+#include "main_window.h"
 #include "registry_access.h"
 #include "resource.h"
 #include "tuning_actions.h"
@@ -128,7 +128,7 @@ BOOL frmStartup::Form_Create(HWND hwnd, LPCREATESTRUCT)
             }
         }
         windows[i] = createControl(m_instance, entry, parent, pixelRect(entry),
-                                   1000 + static_cast<int>(i), m_fonts);
+                                   firstControlId + static_cast<int>(i), m_fonts);
         if (windows[i] == nullptr) {
             return FALSE;
         }

@@ -1,0 +1,192 @@
+#include "main_window.h"
+
+#include "banner_slot.h"
+#include "control_names.h"
+
+#include <commctrl.h>
+
+#include <span>
+#include <string>
+
+// Building the main window from the layout table: its controls, the tab control with its
+// pages, the banner slots and the tooltips.
+namespace lumox::win32 {
+
+using layout::pageNames;
+
+const layout::Control *frmMain::tableControl(int id) const
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    const int index = id - firstControlId;
+    if (index < 0 || index >= static_cast<int>(table.size())) {
+        return nullptr;
+    }
+    return &table[static_cast<std::size_t>(index)];
+}
+
+HWND frmMain::control(std::string_view name) const
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    for (std::size_t i = 0; i < table.size() && i < m_controls.size(); ++i) {
+        if (table[i].name == name) {
+            return m_controls[i];
+        }
+    }
+    for (std::size_t i = 0; i < pageNames.size(); ++i) {
+        if (name == pageNames[i]) {
+            return m_pages[i];
+        }
+    }
+    return nullptr;
+}
+
+bool frmMain::createControls()
+{
+    const std::span<const layout::Control> table = layout::mainWindowControls();
+    m_controls.assign(table.size(), nullptr);
+    setControlName(m_hwnd, className);
+    // Controls on a page sit on the page's window, which covers the tab control's
+    // display area; their table positions are relative to the tab control.
+    POINT pageOrigin = {0, 0};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const layout::Control &entry = table[i];
+        const int id = firstControlId + static_cast<int>(i);
+        HWND parent = m_hwnd;
+        POINT offset = {0, 0};
+        if (!entry.parent.empty() && entry.parent != "SSTab1") {
+            parent = control(entry.parent);
+        } else if (entry.page >= 0 && entry.page < static_cast<int>(m_pages.size())) {
+            parent = m_pages[static_cast<std::size_t>(entry.page)];
+            offset = {-pageOrigin.x, -pageOrigin.y};
+        } else if (entry.parent == "SSTab1") {
+            parent = SSTab1;
+        }
+        if (parent == nullptr) {
+            return false;
+        }
+        RECT pixels = pixelRect(entry);
+        OffsetRect(&pixels, offset.x, offset.y);
+
+        HWND window = nullptr;
+        switch (entry.kind) {
+        case layout::Kind::Registry:
+            // RegEdit1 is invisible at run time: the registry writer stands for it.
+            continue;
+        case layout::Kind::TabControl:
+            window = createTabControl(entry, parent, pixels, id);
+            if (window != nullptr) {
+                RECT display;
+                GetClientRect(window, &display);
+                TabCtrl_AdjustRect(window, FALSE, &display);
+                pageOrigin = {display.left, display.top};
+            }
+            break;
+        case layout::Kind::BannerSlot:
+            window = createBanner(entry, parent, pixels, id);
+            break;
+        default:
+            window = createControl(m_instance, entry, parent, pixels, id, m_fonts);
+            break;
+        }
+        if (window == nullptr) {
+            return false;
+        }
+        m_controls[i] = window;
+    }
+    // Some labels reach under the control beside them (Label16 under txtRWIN) or under
+    // the label below them (lblReg under Label1). As in the form, what comes later in
+    // the table lies on top: the labels go under everything else, the later ones
+    // over the earlier ones.
+    for (std::size_t i = table.size(); i-- > 0;) {
+        if (table[i].kind == layout::Kind::Label) {
+            SetWindowPos(m_controls[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    txtMTU = control("txtMTU");
+    txtRWIN = control("txtRWIN");
+    lblCalc = control("lblCalc");
+    m_banners = {control("imgAds"), control("imgAds2"), control("imgAds3"), control("imgAds4")};
+    if (SSTab1 == nullptr || txtMTU == nullptr || txtRWIN == nullptr || lblCalc == nullptr) {
+        return false;
+    }
+
+    // The tooltips of the two boxes; long texts wrap.
+    m_toolTip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_instance, nullptr);
+    if (m_toolTip == nullptr) {
+        return false;
+    }
+    SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 300);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!table[i].toolTip.empty() && m_controls[i] != nullptr) {
+            addToolTip(m_toolTip, m_controls[i], table[i].toolTip);
+        }
+    }
+    return true;
+}
+
+HWND frmMain::createTabControl(const layout::Control &entry, HWND parent, const RECT &pixels,
+                               int id)
+{
+    const int width = pixels.right - pixels.left;
+    SSTab1 =
+        CreateWindowExA(0, WC_TABCONTROLA, "",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                            TCS_FIXEDWIDTH | TCS_SINGLELINE,
+                        pixels.left, pixels.top, width, pixels.bottom - pixels.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    if (SSTab1 == nullptr) {
+        return nullptr;
+    }
+    setControlName(SSTab1, entry.name);
+    const std::string accessibleName(entry.accessibleName);
+    SetWindowTextA(SSTab1, accessibleName.c_str());
+    SendMessageA(SSTab1, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.normal), FALSE);
+    // Four tabs of equal width in one row. The selected tab stands out 2 pixels on
+    // either side; wider tabs would not fit and the strip would scroll.
+    constexpr int selectedTabOverhang = 2;
+    TabCtrl_SetItemSize(
+        SSTab1, (width - 2 * selectedTabOverhang) / static_cast<int>(layout::tabCaptions.size()),
+        layout::tabStripHeight);
+    for (std::size_t i = 0; i < layout::tabCaptions.size(); ++i) {
+        std::string caption(layout::tabCaptions[i]);
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageA(SSTab1, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    RECT display;
+    GetClientRect(SSTab1, &display);
+    TabCtrl_AdjustRect(SSTab1, FALSE, &display);
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        const std::string caption(layout::tabCaptions[i]);
+        m_pages[i] =
+            CreateWindowExA(WS_EX_CONTROLPARENT, tabPageClassName, caption.c_str(),
+                            WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, display.left, display.top,
+                            display.right - display.left, display.bottom - display.top, SSTab1,
+                            nullptr, m_instance, nullptr);
+        if (m_pages[i] == nullptr) {
+            return nullptr;
+        }
+        setControlName(m_pages[i], pageNames[i]);
+    }
+    return SSTab1;
+}
+
+HWND frmMain::createBanner(const layout::Control &entry, HWND parent, const RECT &pixels, int id)
+{
+    HWND slot = createBannerSlot(m_instance, parent, pixels, id);
+    if (slot == nullptr) {
+        return nullptr;
+    }
+    setControlName(slot, entry.name);
+    const std::string name(entry.accessibleName);
+    SetWindowTextA(slot, name.c_str());
+    setBannerPicture(slot, initialBannerPicture(m_instance));
+    return slot;
+}
+
+} // namespace lumox::win32
