@@ -35,7 +35,7 @@ set(LUMOX_VERSION_NUMERIC
 
 configure_file(${PROJECT_SOURCE_DIR}/app/lumox_version.h.in
                ${LUMOX_GENERATED_DIR}/lumox_version.h @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/app/win32/lumox2k.manifest.in
+configure_file(${PROJECT_SOURCE_DIR}/resources/win32/lumox2k.manifest.in
                ${LUMOX_GENERATED_DIR}/lumox2k.manifest @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt.in
                ${LUMOX_GENERATED_DIR}/windows-readme.txt @ONLY)

@@ -2,6 +2,7 @@
 
 #include "banner_slot.h"
 #include "control_names.h"
+#include "form_builder.h"
 
 #include <commctrl.h>
 
@@ -43,65 +44,41 @@ HWND frmMain::control(std::string_view name) const
 bool frmMain::createControls()
 {
     const std::span<const layout::Control> table = layout::mainWindowControls();
-    m_controls.assign(table.size(), nullptr);
     setControlName(m_hwnd, className);
     // Controls on a page sit on the page's window, which covers the tab control's
     // display area; their table positions are relative to the tab control.
     POINT pageOrigin = {0, 0};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const layout::Control &entry = table[i];
-        const int id = firstControlId + static_cast<int>(i);
-        HWND parent = m_hwnd;
-        POINT offset = {0, 0};
+    FormHooks hooks;
+    hooks.place = [this, &pageOrigin](const layout::Control &entry) -> ControlPlace {
         if (!entry.parent.empty() && entry.parent != "SSTab1") {
-            parent = control(entry.parent);
-        } else if (entry.page >= 0 && entry.page < static_cast<int>(m_pages.size())) {
-            parent = m_pages[static_cast<std::size_t>(entry.page)];
-            offset = {-pageOrigin.x, -pageOrigin.y};
-        } else if (entry.parent == "SSTab1") {
-            parent = SSTab1;
+            return {control(entry.parent), {0, 0}};
         }
-        if (parent == nullptr) {
-            return false;
+        if (entry.page >= 0 && entry.page < static_cast<int>(m_pages.size())) {
+            return {m_pages[static_cast<std::size_t>(entry.page)], {-pageOrigin.x, -pageOrigin.y}};
         }
-        RECT pixels = pixelRect(entry);
-        OffsetRect(&pixels, offset.x, offset.y);
-
-        HWND window = nullptr;
+        return {entry.parent == "SSTab1" ? SSTab1 : m_hwnd, {0, 0}};
+    };
+    hooks.make = [this, &pageOrigin](const layout::Control &entry, HWND parent, const RECT &pixels,
+                                     int id) -> HWND {
         switch (entry.kind) {
-        case layout::Kind::Registry:
-            // RegEdit1 is invisible at run time: the registry writer stands for it.
-            continue;
-        case layout::Kind::TabControl:
-            window = createTabControl(entry, parent, pixels, id);
+        case layout::Kind::TabControl: {
+            HWND window = createTabControl(entry, parent, pixels, id);
             if (window != nullptr) {
                 RECT display;
                 GetClientRect(window, &display);
                 TabCtrl_AdjustRect(window, FALSE, &display);
                 pageOrigin = {display.left, display.top};
             }
-            break;
+            return window;
+        }
         case layout::Kind::BannerSlot:
-            window = createBanner(entry, parent, pixels, id);
-            break;
+            return createBanner(entry, parent, pixels, id);
         default:
-            window = createControl(m_instance, entry, parent, pixels, id, m_fonts);
-            break;
+            return createControl(m_instance, entry, parent, pixels, id, m_fonts);
         }
-        if (window == nullptr) {
-            return false;
-        }
-        m_controls[i] = window;
-    }
-    // Some labels reach under the control beside them (Label16 under txtRWIN) or under
-    // the label below them (lblReg under Label1). As in the form, what comes later in
-    // the table lies on top: the labels go under everything else, the later ones
-    // over the earlier ones.
-    for (std::size_t i = table.size(); i-- > 0;) {
-        if (table[i].kind == layout::Kind::Label) {
-            SetWindowPos(m_controls[i], HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
+    };
+    if (!buildFormControls(m_instance, m_hwnd, table, m_fonts, hooks, m_controls)) {
+        return false;
     }
     txtMTU = control("txtMTU");
     txtRWIN = control("txtRWIN");

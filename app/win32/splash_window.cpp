@@ -2,6 +2,7 @@
 
 #include "control_names.h"
 #include "dib_picture.h"
+#include "form_builder.h"
 #include "layout.h"
 #include "main_window.h"
 #include "registry_access.h"
@@ -12,6 +13,7 @@
 #include <windowsx.h>
 
 #include <memory>
+#include <vector>
 
 namespace lumox::win32 {
 
@@ -117,27 +119,14 @@ BOOL frmStartup::Form_Create(HWND hwnd, LPCREATESTRUCT)
 {
     m_fonts = makeFonts();
     setControlName(hwnd, className);
-    const std::span<const layout::Control> table = layout::splashWindowControls();
-    std::vector<HWND> windows(table.size(), nullptr);
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const layout::Control &entry = table[i];
-        HWND parent = hwnd;
-        for (std::size_t j = 0; j < i && !entry.parent.empty(); ++j) {
-            if (table[j].name == entry.parent) {
-                parent = windows[j];
-            }
-        }
-        windows[i] = createControl(m_instance, entry, parent, pixelRect(entry),
-                                   firstControlId + static_cast<int>(i), m_fonts);
-        if (windows[i] == nullptr) {
-            return FALSE;
-        }
-        if (entry.name == "picStartup") {
-            // Shown unscaled and clipped to the box's inner area.
-            PictureRef picture(loadPictureResource(m_instance, IDR_STARTUP_PICTURE));
-            setPictureBoxPicture(windows[i], picture.get());
-        }
+    std::vector<HWND> windows;
+    if (!buildFormControls(m_instance, hwnd, layout::splashWindowControls(), m_fonts, {},
+                           windows)) {
+        return FALSE;
     }
+    // The start-up picture, shown unscaled and clipped to the box's inner area.
+    PictureRef picture(loadPictureResource(m_instance, IDR_STARTUP_PICTURE));
+    setPictureBoxPicture(findControl(hwnd, "picStartup"), picture.get());
     return TRUE;
 }
 
