@@ -71,6 +71,9 @@ public:
     bool batchesAreAtomic() const override { return true; }
 
 private:
+    // The value type stored for string values, numbered as the Windows registry does.
+    static constexpr int kRegSz = 1;
+
     enum class Access
     {
         Look,  // use the file if it exists; never create it
