@@ -1,7 +1,9 @@
-// Where the registry store lives, and the checks that keep its folder and file the
-// user's own: no symbolic links, no other owner, private modes.
+// Where the registry store lives, the system's texts for failures, the folder's
+// synchronisation, and the signals a store must not be ended by.
 #include "store_file.h"
 #include "sqlite_registry_store.h"
+
+#include <sqlite3.h>
 
 #include <cerrno>
 #include <csignal>
@@ -9,11 +11,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumox {
@@ -23,19 +24,6 @@ namespace detail {
 std::string errnoText(int error)
 {
     return error == 0 ? std::string() : std::string(" (") + std::strerror(error) + ")";
-}
-
-// A write past the file size limit raises SIGXFSZ, which would end the program.
-// Ignored, the write fails with EFBIG instead, and the store reports that. A handler
-// that someone else installed is left alone.
-void ignoreFileSizeSignal()
-{
-    struct sigaction current
-    {
-    };
-    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-        std::signal(SIGXFSZ, SIG_IGN);
-    }
 }
 
 // The folder that holds file, "." for a bare file name.
@@ -54,129 +42,69 @@ RegistryResult systemFailure(const std::string &what, int error)
     return RegistryResult::failure(what + errnoText(error));
 }
 
-// Creates folder and its missing parents, each new one readable by the user only.
-RegistryResult createFolders(const std::filesystem::path &folder)
+void syncFolder(int folder)
 {
-    std::filesystem::path partial;
-    for (const std::filesystem::path &part : folder) {
-        partial /= part;
-        if (::mkdir(partial.c_str(), 0700) == 0 || errno == EEXIST) {
-            continue;
-        }
-        const int error = errno;
-        return systemFailure("the folder " + partial.string() + " could not be created", error);
-    }
-    return RegistryResult::success();
-}
-
-void syncFolder(const std::filesystem::path &folder)
-{
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int descriptor = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor >= 0) {
         ::fsync(descriptor);
         ::close(descriptor);
     }
 }
 
+namespace {
+
+sqlite3_vfs *g_systemVfs = nullptr;
+sqlite3_vfs g_descriptorFolderVfs{};
+
+int keepDescriptorPaths(sqlite3_vfs *vfs, const char *name, int size, char *out)
+{
+    const std::string_view given(name);
+    if (!given.starts_with(kDescriptorFolderPrefix)) {
+        return g_systemVfs->xFullPathname(g_systemVfs, name, size, out);
+    }
+    (void)vfs;
+    if (size <= 0 || given.size() >= static_cast<std::size_t>(size)) {
+        return SQLITE_CANTOPEN;
+    }
+    std::memcpy(out, name, given.size() + 1);
+    return SQLITE_OK;
+}
+
+} // namespace
+
+const char *descriptorFolderVfs()
+{
+    static const bool registered = [] {
+        g_systemVfs = sqlite3_vfs_find(nullptr);
+        if (g_systemVfs == nullptr) {
+            return false;
+        }
+        // A copy of the system's VFS keeps its data (the unix VFS finds its locking
+        // methods there), so only the path resolution differs.
+        g_descriptorFolderVfs = *g_systemVfs;
+        g_descriptorFolderVfs.pNext = nullptr;
+        g_descriptorFolderVfs.zName = "lumox-descriptor-folder";
+        g_descriptorFolderVfs.xFullPathname = keepDescriptorPaths;
+        return sqlite3_vfs_register(&g_descriptorFolderVfs, 0) == SQLITE_OK;
+    }();
+    return registered ? g_descriptorFolderVfs.zName : nullptr;
+}
+
 } // namespace detail
 
-using detail::folderOf;
-using detail::systemFailure;
-
-bool SqliteRegistryStore::fileWasReplaced() const
+// A write past the file size limit raises SIGXFSZ, and a write to a pipe nobody reads
+// raises SIGPIPE; either would end the program. Ignored, the write fails with EFBIG or
+// EPIPE instead, and the caller reports that. A handler that someone else installed is
+// left alone.
+void ignoreStoreSignals()
 {
-    struct stat status
-    {
-    };
-    return ::lstat(m_file.c_str(), &status) != 0 || status.st_dev != m_device ||
-           status.st_ino != m_inode;
-}
-
-RegistryResult SqliteRegistryStore::examinePlace(bool &exists) const
-{
-    exists = false;
-    const std::filesystem::path folder = folderOf(m_file);
-    const auto examined = [](const std::filesystem::path &path, struct stat &status, bool &found) {
-        found = ::lstat(path.c_str(), &status) == 0;
-        const int error = errno;
-        if (found || error == ENOENT || error == ENOTDIR) {
-            return RegistryResult::success();
+    for (const int signal : {SIGXFSZ, SIGPIPE}) {
+        struct sigaction current
+        {
+        };
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            std::signal(signal, SIG_IGN);
         }
-        return systemFailure(path.string() + " could not be examined", error);
-    };
-    // Checks what the folder and the file are: a real folder and a regular file of
-    // the user's own, never a link that would lead the writes somewhere else.
-    const auto unsafe = [](const std::string &what, const struct stat &status,
-                           bool folderWanted) -> std::optional<RegistryResult> {
-        if (S_ISLNK(status.st_mode)) {
-            return RegistryResult::accessDenied(
-                what + " is a symbolic link; Lumox 2000 does not write through links");
-        }
-        if (folderWanted ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode)) {
-            return RegistryResult::failure(what +
-                                           (folderWanted ? " is not a folder" : " is not a file"));
-        }
-        if (status.st_uid != ::geteuid()) {
-            return RegistryResult::accessDenied(
-                what + " belongs to another user; Lumox 2000 keeps its registry store only in " +
-                "a folder and a file of your own");
-        }
-        return std::nullopt;
-    };
-
-    struct stat status
-    {
-    };
-    bool found = false;
-    if (RegistryResult looked = examined(folder, status, found); !looked.ok() || !found) {
-        return looked;
-    }
-    if (auto refused = unsafe("the folder " + folder.string(), status, true)) {
-        return *refused;
-    }
-    if (RegistryResult looked = examined(m_file, status, found); !looked.ok() || !found) {
-        return looked;
-    }
-    if (auto refused = unsafe("the registry store " + m_file.string(), status, false)) {
-        return *refused;
-    }
-    exists = true;
-    return RegistryResult::success();
-}
-
-RegistryResult SqliteRegistryStore::createFile(std::optional<FileIdentity> &created) const
-{
-    created.reset();
-    const int descriptor =
-        ::open(m_file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
-        const int error = errno;
-        // Another copy of the program may have just created it.
-        return error == EEXIST
-                   ? RegistryResult::success()
-                   : systemFailure(
-                         "the registry store " + m_file.string() + " could not be created", error);
-    }
-    struct stat status
-    {
-    };
-    if (::fstat(descriptor, &status) == 0) {
-        created = FileIdentity{status.st_dev, status.st_ino};
-    }
-    ::close(descriptor);
-    return RegistryResult::success();
-}
-
-void SqliteRegistryStore::removeUnfinishedFile(const FileIdentity &created) const
-{
-    // Only the empty file this store created itself; anything with content may be
-    // another copy's store by now.
-    struct stat status
-    {
-    };
-    if (::lstat(m_file.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0 &&
-        status.st_dev == created.device && status.st_ino == created.inode) {
-        ::unlink(m_file.c_str());
     }
 }
 

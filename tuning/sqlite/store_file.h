@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace lumox::detail {
 
@@ -18,17 +19,18 @@ RegistryResult systemFailure(const std::string &what, int error);
 // The folder that holds file, "." for a bare file name.
 std::filesystem::path folderOf(const std::filesystem::path &file);
 
-// Creates folder and its missing parents, each new one readable by the user only.
-// Folders that exist already are left as they are.
-RegistryResult createFolders(const std::filesystem::path &folder);
+// Makes a file created or renamed in the folder open on folder (a descriptor, which
+// may be opened with O_PATH) durable, as far as the system allows.
+void syncFolder(int folder);
 
-// Makes a file created or renamed in folder durable, as far as the system allows;
-// a folder that cannot be opened is passed over.
-void syncFolder(const std::filesystem::path &folder);
+// How the store names a file through the descriptor of its folder: this prefix, the
+// descriptor's number, a slash and the file's name.
+inline constexpr std::string_view kDescriptorFolderPrefix = "/proc/self/fd/";
 
-// Makes the process ignore SIGXFSZ unless someone else has installed a handler for
-// it, so that a write past the file size limit fails with EFBIG instead of ending the
-// program.
-void ignoreFileSizeSignal();
+// The name of an SQLite VFS that is the default one, except that it takes a path that
+// begins with kDescriptorFolderPrefix as it is, instead of resolving the links in it
+// (which would lead back to the folder's name, and to whatever has that name by then).
+// Null when it could not be registered.
+const char *descriptorFolderVfs();
 
 } // namespace lumox::detail
