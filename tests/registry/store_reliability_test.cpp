@@ -476,6 +476,19 @@ TEST_F(RefusedStoreTest, RefusalsNameTheCauseTheSystemGave)
     ASSERT_TRUE(linked);
     EXPECT_FALSE(linked->succeeded);
     EXPECT_NE(linked->text.find("is a symbolic link"), std::string::npos) << linked->text;
+
+    // Longer than the system allows: its reason, the path shortened in the middle
+    // rather than the reason cut off, and no folder left behind.
+    std::filesystem::path deep = m_folder.path();
+    for (int i = 0; i < 25; ++i) {
+        deep /= std::string(200, 'd');
+    }
+    const ActionOutcome tooLong = saveInto(deep / "lumox2000" / "registry.sqlite3", 1400);
+    EXPECT_FALSE(tooLong.succeeded);
+    EXPECT_NE(tooLong.text.find("(File name too long). Nothing was saved."), std::string::npos)
+        << tooLong.text;
+    EXPECT_LT(tooLong.text.size(), 600u) << tooLong.text;
+    EXPECT_FALSE(std::filesystem::exists(m_folder.path() / std::string(200, 'd')));
 }
 
 TEST_F(RefusedStoreTest, AFileThatIsNotADatabase)
@@ -768,9 +781,10 @@ TEST(StoreReliability, SwappingTheFolderForALinkNeverWritesIntoAnotherStore)
     const std::optional<std::string> otherBefore = fileBytes(other);
     std::filesystem::create_directory_symlink("other", decoy);
 
-    // Swaps the store's folder with a link to the other store's folder, and back,
-    // every half millisecond; an even number of swaps leaves both where they were.
-    constexpr int kSwaps = 400;
+    // Swaps the store's folder with a link to the other store's folder, and back, about
+    // every tenth of a millisecond while the saves run; an even number of swaps leaves
+    // both where they were.
+    constexpr int kSwaps = 6000;
     const pid_t swapper = ::fork();
     ASSERT_GE(swapper, 0);
     if (swapper == 0) {
@@ -779,7 +793,7 @@ TEST(StoreReliability, SwappingTheFolderForALinkNeverWritesIntoAnotherStore)
                             RENAME_EXCHANGE) != 0) {
                 ::_exit(1);
             }
-            ::usleep(500);
+            ::usleep(20);
         }
         ::_exit(0);
     }
