@@ -169,19 +169,20 @@ bool journalBelongs(const Bytes &journal, const OpenedDatabase &database)
         return false; // a second part, which the store's transactions never write
     }
 
-    bool changesNothing = database.size == sqlite3_int64{originalPages} * pageSize;
     const unsigned char *firstPage = nullptr;
+    bool imagesAsInFile = true;
     for (const std::size_t at : pages) {
         const std::uint32_t page = bigEndian(&journal[at]);
         const unsigned char *image = &journal[at + 4];
         if (page == 1) {
             firstPage = image;
         }
-        changesNothing =
-            changesNothing && database.read(pageSize, sqlite3_int64{page - 1} * pageSize) ==
-                                  Bytes(image, image + pageSize);
+        if (imagesAsInFile && database.read(pageSize, sqlite3_int64{page - 1} * pageSize) !=
+                                  Bytes(image, image + pageSize)) {
+            imagesAsInFile = false;
+        }
     }
-    if (changesNothing) {
+    if (imagesAsInFile && database.size == sqlite3_int64{originalPages} * pageSize) {
         return true;
     }
     const Bytes &header = database.header;
@@ -233,9 +234,9 @@ RegistryResult SqliteRegistryStore::checkCompanions()
     if (!journal && !log) {
         return RegistryResult::success();
     }
-    sqlite3_file *file = nullptr;
-    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-        file == nullptr || file->pMethods == nullptr) {
+    sqlite3_file *opened = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &opened) != SQLITE_OK ||
+        opened == nullptr || opened->pMethods == nullptr) {
         return refuse(journal ? journalName : logName);
     }
 
@@ -245,15 +246,15 @@ RegistryResult SqliteRegistryStore::checkCompanions()
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(m_busyTimeoutMs);
     int code = SQLITE_OK;
-    while ((code = file->pMethods->xLock(file, SQLITE_LOCK_SHARED)) == SQLITE_BUSY &&
+    while ((code = opened->pMethods->xLock(opened, SQLITE_LOCK_SHARED)) == SQLITE_BUSY &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (code != SQLITE_OK) {
         return sqliteError(code, store_texts::kOpening);
     }
-    OpenedDatabase database{file, 0, Bytes(kDatabaseHeader, 0)};
-    file->pMethods->xFileSize(file, &database.size);
+    OpenedDatabase database{opened, 0, Bytes(kDatabaseHeader, 0)};
+    opened->pMethods->xFileSize(opened, &database.size);
     database.header = database.read(kDatabaseHeader, 0);
 
     RegistryResult result = RegistryResult::success();
@@ -267,13 +268,13 @@ RegistryResult SqliteRegistryStore::checkCompanions()
     // writer's journal in the making is its own business.
     int reserved = 0;
     if (result.ok() && journal && database.size > 0 &&
-        file->pMethods->xCheckReservedLock(file, &reserved) == SQLITE_OK && reserved == 0) {
+        opened->pMethods->xCheckReservedLock(opened, &reserved) == SQLITE_OK && reserved == 0) {
         const std::optional<Bytes> content = readCompanion(m_folder, journalName);
         if (!content || !journalBelongs(*content, database)) {
             result = refuse(journalName);
         }
     }
-    file->pMethods->xUnlock(file, SQLITE_LOCK_NONE);
+    opened->pMethods->xUnlock(opened, SQLITE_LOCK_NONE);
     return result;
 }
 

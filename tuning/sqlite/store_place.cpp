@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -162,11 +164,11 @@ RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
         return systemFailure(
             store_texts::folder(path) + std::string(store_texts::kCouldNotBeExamined), error);
     }
+    const std::filesystem::path resolvedPath =
+        std::filesystem::path(resolved.get()).relative_path();
     std::vector<std::string> steps;
-    for (const std::filesystem::path &part :
-         std::filesystem::path(resolved.get()).relative_path()) {
-        steps.push_back(part.string());
-    }
+    std::transform(resolvedPath.begin(), resolvedPath.end(), std::back_inserter(steps),
+                   [](const std::filesystem::path &part) { return part.string(); });
     const std::size_t existingSteps = steps.size();
     steps.insert(steps.end(), missing.rbegin(), missing.rend());
     steps.push_back(folder.filename().string());

@@ -11,7 +11,7 @@ namespace lumox::store_texts {
 
 // Paths longer than this are shown shortened in the middle, so that a message box
 // keeps the reason that follows the path.
-inline constexpr std::size_t kLongestShownPath = 160;
+inline constexpr std::size_t kLongestShownPath = 120;
 
 // path as the messages show it: whole when short; otherwise its start and its end
 // (where the folder and file names that matter are) with "..." between them.
@@ -21,7 +21,7 @@ inline std::string shownPath(const std::filesystem::path &path)
     if (text.size() <= kLongestShownPath) {
         return text;
     }
-    constexpr std::size_t kHead = 60;
+    constexpr std::size_t kHead = 45;
     constexpr std::size_t kTail = kLongestShownPath - kHead - 3;
     return text.substr(0, kHead) + "..." + text.substr(text.size() - kTail);
 }
