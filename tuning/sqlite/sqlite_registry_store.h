@@ -51,7 +51,9 @@ namespace lumox {
 // value and converted. Before a transaction is committed, every value written in it
 // is read back; if one reads differently, the transaction is rolled back and the
 // write or commitBatch() fails. Several processes may use one file at once: writers
-// take turns, each waiting up to busyTimeout for the others.
+// take turns, each waiting up to busyTimeout for the others. Constructing a store
+// calls ignoreStoreSignals(), so that a file size limit fails a write instead of
+// ending the program.
 class SqliteRegistryStore final : public RegistryStore
 {
 public:

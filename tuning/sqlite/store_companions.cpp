@@ -165,7 +165,7 @@ bool journalBelongs(const Bytes &journal, const OpenedDatabase &database)
     }
     const std::size_t next = (offset + sector - 1) / sector * sector;
     if (next + kJournalMark.size() <= journal.size() &&
-        std::equal(kJournalMark.begin(), kJournalMark.end(), journal.begin() + next)) {
+        std::memcmp(&journal[next], kJournalMark.data(), kJournalMark.size()) == 0) {
         return false; // a second part, which the store's transactions never write
     }
 

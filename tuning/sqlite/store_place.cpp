@@ -119,20 +119,14 @@ std::filesystem::path absoluteFolder(const std::filesystem::path &file)
     return folder;
 }
 
-} // namespace
-
-RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
+// The way from the root to the store's folder, one name a step: the folders above it
+// that exist, with the links among them followed once, here (existingSteps of them),
+// then the missing ones and the store's folder itself. Sets found to false, and plans
+// nothing, when a folder above is missing and create is false.
+RegistryResult planWay(const std::filesystem::path &folder, bool create,
+                       std::vector<std::string> &steps, std::size_t &existingSteps, bool &found)
 {
-    exists = false;
-    const std::filesystem::path folder = absoluteFolder(m_file);
-    if (m_file.native().size() >= PATH_MAX || folder.native().size() + 32 >= PATH_MAX) {
-        return systemFailure(
-            store_texts::store(m_file) + std::string(store_texts::kCouldNotBeOpened), ENAMETOOLONG);
-    }
-
-    // Links above the store's folder are followed once, here; every folder on the
-    // resolved way is then checked from the root down, each opened without following
-    // links from the one checked before it.
+    found = false;
     std::filesystem::path existing = folder.parent_path();
     std::vector<std::string> missing;
     std::unique_ptr<char, decltype(&std::free)> resolved(nullptr, &std::free);
@@ -147,11 +141,69 @@ RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
                                      std::string(store_texts::kCouldNotBeExamined),
                                  error);
         }
-        if (access == Access::Look) {
+        if (!create) {
             return RegistryResult::success();
         }
         missing.push_back(existing.filename().string());
         existing = existing.parent_path();
+    }
+    const std::filesystem::path resolvedPath =
+        std::filesystem::path(resolved.get()).relative_path();
+    steps.clear();
+    std::transform(resolvedPath.begin(), resolvedPath.end(), std::back_inserter(steps),
+                   [](const std::filesystem::path &part) { return part.string(); });
+    existingSteps = steps.size();
+    steps.insert(steps.end(), missing.rbegin(), missing.rend());
+    steps.push_back(folder.filename().string());
+    found = true;
+    return RegistryResult::success();
+}
+
+// Opens the folder name in parent (at path, shown as shown) without following a link,
+// creating it first when it is missing and create is true, and then adding path to
+// made. Sets descriptor to -1, and succeeds, when it is missing and create is false.
+RegistryResult openStep(int parent, const std::string &name, const std::filesystem::path &path,
+                        const std::filesystem::path &shown, bool create,
+                        std::vector<std::filesystem::path> &made, int &descriptor)
+{
+    descriptor = ::openat(parent, name.c_str(), kFolderFlags);
+    if (descriptor < 0 && errno == ENOENT && create) {
+        if (::mkdirat(parent, name.c_str(), 0700) == 0) {
+            made.push_back(path);
+        } else if (errno != EEXIST) {
+            const int error = errno;
+            return systemFailure(
+                store_texts::folder(shown) + std::string(store_texts::kCouldNotBeCreated), error);
+        }
+        descriptor = ::openat(parent, name.c_str(), kFolderFlags);
+    }
+    if (descriptor < 0) {
+        const int error = errno;
+        return error == ENOENT && !create ? RegistryResult::success()
+                                          : notAFolder(parent, name, shown, error);
+    }
+    return RegistryResult::success();
+}
+
+} // namespace
+
+RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
+{
+    exists = false;
+    const std::filesystem::path folder = absoluteFolder(m_file);
+    if (m_file.native().size() >= PATH_MAX || folder.native().size() + 32 >= PATH_MAX) {
+        return systemFailure(
+            store_texts::store(m_file) + std::string(store_texts::kCouldNotBeOpened), ENAMETOOLONG);
+    }
+    // Every folder on the way is checked from the root down, each opened without
+    // following links from the one checked before it.
+    std::vector<std::string> steps;
+    std::size_t existingSteps = 0;
+    bool found = false;
+    if (RegistryResult planned =
+            planWay(folder, access == Access::Write, steps, existingSteps, found);
+        !planned.ok() || !found) {
+        return planned;
     }
 
     std::filesystem::path path = "/";
@@ -164,39 +216,24 @@ RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
         return systemFailure(
             store_texts::folder(path) + std::string(store_texts::kCouldNotBeExamined), error);
     }
-    const std::filesystem::path resolvedPath =
-        std::filesystem::path(resolved.get()).relative_path();
-    std::vector<std::string> steps;
-    std::transform(resolvedPath.begin(), resolvedPath.end(), std::back_inserter(steps),
-                   [](const std::filesystem::path &part) { return part.string(); });
-    const std::size_t existingSteps = steps.size();
-    steps.insert(steps.end(), missing.rbegin(), missing.rend());
-    steps.push_back(folder.filename().string());
-
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const std::string &name = steps[i];
         const std::filesystem::path next = path / name;
-        int opened = ::openat(current.get(), name.c_str(), kFolderFlags);
-        if (opened < 0 && errno == ENOENT && i >= existingSteps) {
-            if (access == Access::Look) {
-                return RegistryResult::success();
-            }
-            if (::mkdirat(current.get(), name.c_str(), 0700) == 0) {
-                m_madeFolders.push_back(next);
-            } else if (errno != EEXIST) {
-                const int error = errno;
-                return systemFailure(store_texts::folder(next) +
-                                         std::string(store_texts::kCouldNotBeCreated),
-                                     error);
-            }
-            opened = ::openat(current.get(), name.c_str(), kFolderFlags);
+        int opened = -1;
+        const bool mayCreate = i >= existingSteps && access == Access::Write;
+        if (RegistryResult stepped =
+                openStep(current.get(), name, next, i + 1 == steps.size() ? folder : next,
+                         mayCreate, m_madeFolders, opened);
+            !stepped.ok()) {
+            return stepped;
         }
         if (opened < 0) {
-            const int error = errno;
-            if (error == ENOENT && access == Access::Look) {
-                return RegistryResult::success();
-            }
-            return notAFolder(current.get(), name, i + 1 == steps.size() ? folder : next, error);
+            // Missing: nothing to look at, or gone between two steps of a save.
+            return access == Access::Look
+                       ? RegistryResult::success()
+                       : systemFailure(store_texts::folder(next) +
+                                           std::string(store_texts::kCouldNotBeExamined),
+                                       ENOENT);
         }
         Descriptor child(opened);
         struct stat childStatus
