@@ -216,20 +216,22 @@ RegistryResult SqliteRegistryStore::checkCompanions()
             store_texts::foreignCompanion(m_file, folderOf(m_file) / companion));
     };
     // Whether a companion is there; a link in its place is never the store's own.
-    bool linked = false;
+    std::string linked;
     const auto present = [this, &linked](const std::string &companion) {
         struct stat status
         {
         };
         const bool found =
             ::fstatat(m_folder, companion.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
-        linked = linked || (found && S_ISLNK(status.st_mode));
+        if (found && S_ISLNK(status.st_mode)) {
+            linked = companion;
+        }
         return found;
     };
     const bool journal = present(journalName);
     const bool log = present(logName);
-    if (linked) {
-        return refuse(journal ? journalName : logName);
+    if (!linked.empty()) {
+        return refuse(linked);
     }
     if (!journal && !log) {
         return RegistryResult::success();
