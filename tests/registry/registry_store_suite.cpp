@@ -17,6 +17,7 @@
 namespace lumox::testing {
 namespace {
 
+
 const std::string savedNote =
     " saved! NOTE: Changes will only take affect after you have restarted your computer. Also "
     "note that this program does not have to be running in order for the new settings to be "
