@@ -14,11 +14,14 @@ set(LUMOX_TUNING_PORTABLE_SOURCES
 # The registry store where there is no Windows registry, as the Linux edition has it: an
 # SQLite file.
 set(LUMOX_TUNING_SQLITE_SOURCES
-    qt/sqlite_registry_store.h qt/sqlite_registry_store.cpp
-    qt/sqlite_store_schema.cpp
-    qt/sqlite_store_batches.cpp
-    qt/sqlite_statement.h qt/sqlite_statement.cpp
-    qt/store_file.h qt/store_file.cpp)
+    sqlite/sqlite_registry_store.h sqlite/sqlite_registry_store.cpp
+    sqlite/sqlite_store_schema.cpp
+    sqlite/sqlite_store_batches.cpp
+    sqlite/store_companions.cpp
+    sqlite/store_place.cpp
+    sqlite/store_texts.h
+    sqlite/sqlite_statement.h sqlite/sqlite_statement.cpp
+    sqlite/store_file.h sqlite/store_file.cpp)
 
 # Windows: the registry through advapi32, and the user's number format for the calculator.
 # Their headers are included with their folder ("win32/win32_registry_store.h").

@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "qt_text.h"
 #include "splash_window.h"
+#include "sqlite_registry_store.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -38,6 +39,9 @@ bool displayAvailable(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Before anything else, so that no write past the file size limit or to a closed
+    // pipe can end the program, the splash included.
+    lumox::ignoreStoreSignals();
     if (!displayAvailable(argc, argv)) {
         std::fputs("Lumox2k: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
                    stderr);

@@ -35,7 +35,8 @@ bool saveOnce(lumox::RegistryWriter &writer, int round)
         .succeeded;
 }
 
-// A save with the store already open, as every save after the first in a session.
+// A save after the first in a session: the store's object is there, and the save
+// opens, checks and closes the file as every save does.
 void saveWithOpenStore(benchmark::State &state)
 {
     lumox::SqliteRegistryStore store(storeFile("save"));
@@ -53,7 +54,7 @@ void saveWithOpenStore(benchmark::State &state)
     }
 }
 
-// The first save of a session: the store opens and checks its file, then saves.
+// The first save of a session: the store's object is made, then saves.
 void firstSaveOfASession(benchmark::State &state)
 {
     {
@@ -78,7 +79,7 @@ void firstSaveOfASession(benchmark::State &state)
     }
 }
 
-// A reset that deletes all six values, with the store already open.
+// A reset that deletes all six values, after a save in the same session.
 void resetWithOpenStore(benchmark::State &state)
 {
     lumox::SqliteRegistryStore store(storeFile("reset"));

@@ -18,6 +18,18 @@
 namespace lumox::testing {
 namespace {
 
+// Makes file a store with the documented keys table and the given values table, as
+// another program might.
+void plantStore(const std::filesystem::path &file, const std::string &valuesTable)
+{
+    writeFileBytes(file, "");
+    RawStore raw(file);
+    raw.scalar("CREATE TABLE reg_keys (hive TEXT NOT NULL, path TEXT NOT NULL COLLATE NOCASE, "
+               "PRIMARY KEY (hive, path)) WITHOUT ROWID");
+    raw.scalar(valuesTable);
+    raw.scalar("PRAGMA user_version = " + std::to_string(kDocumentedSchemaVersion));
+}
+
 class SqliteBackend final : public StoreBackend
 {
 public:
@@ -154,7 +166,12 @@ TEST_F(SqliteStoreTest, TheFileFollowsTheDocumentedLayout)
     ASSERT_TRUE(save("1500", "5840").succeeded);
     RawStore raw(file());
     EXPECT_EQ(raw.scalar("PRAGMA user_version"), std::to_string(kDocumentedSchemaVersion));
-    EXPECT_EQ(raw.scalar("PRAGMA journal_mode"), "wal");
+    // A rollback journal that goes with the commit: nothing stays beside the file that
+    // could later be paired with another one.
+    EXPECT_EQ(raw.scalar("PRAGMA journal_mode"), "delete");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
     EXPECT_EQ(raw.scalar("SELECT group_concat(name, ',') FROM "
                          "(SELECT name FROM pragma_table_info('reg_values') ORDER BY cid)"),
               "hive,path,name,type,data");
@@ -198,16 +215,15 @@ TEST_F(SqliteStoreTest, AnEmptyFileBecomesAStoreOnlyWhenSaving)
 
 TEST_F(SqliteStoreTest, AFailedWriteInTheMiddleOfASaveKeepsThePreviousSet)
 {
-    // The store refuses a file with triggers when it opens it, so the failing
-    // trigger is added while the store is already open.
+    // Another program's store that follows the layout, with a check of its own that
+    // refuses one of the values half-way through the save.
+    plantStore(file(), "CREATE TABLE reg_values (hive TEXT NOT NULL, path TEXT NOT NULL "
+                       "COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT "
+                       "NULL, data TEXT NOT NULL, PRIMARY KEY (hive, path, name), "
+                       "CHECK (NOT (path LIKE '%\\0004' AND data = '576'))) WITHOUT ROWID;");
     SqliteRegistryStore store(file());
     RegistryWriter RegEdit1(store);
     ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
-    {
-        RawStore raw(file());
-        raw.scalar("CREATE TRIGGER refuse_0004 BEFORE UPDATE ON reg_values "
-                   "WHEN NEW.path LIKE '%\\0004' BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    }
 
     const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
     EXPECT_FALSE(outcome.succeeded);
@@ -252,15 +268,19 @@ TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
         EXPECT_NE(outcome.text.find("another program"), std::string::npos) << outcome.text;
     }
 
-    // Planted while the store is open: the values read back give it away.
+    // A column that turns the text written into a number passes every check of the
+    // layout: the values read back give it away.
     std::filesystem::remove(file());
-    SqliteRegistryStore store(file());
-    RegistryWriter RegEdit1(store);
-    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
-    RawStore(file()).scalar(rewrite);
-    const ActionOutcome outcome = saveTuningValues(RegEdit1, "1400", "5440");
-    expectKept(outcome, "trigger added while open");
-    EXPECT_NE(outcome.text.find("\"9999\" instead of \"1400\""), std::string::npos) << outcome.text;
+    plantStore(file(), "CREATE TABLE reg_values (hive TEXT NOT NULL, path TEXT NOT NULL "
+                       "COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT "
+                       "NULL, data REAL NOT NULL, PRIMARY KEY (hive, path, name)) "
+                       "WITHOUT ROWID;");
+    const ActionOutcome outcome = save("1400", "5440");
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
+    EXPECT_NE(outcome.text.find("\"1400.0\" instead of \"1400\""), std::string::npos)
+        << outcome.text;
+    EXPECT_EQ(RawStore(file()).scalar("SELECT count(*) FROM reg_values"), "0");
 }
 
 TEST_F(SqliteStoreTest, AStoreReplacedWhileInUseIsFollowed)

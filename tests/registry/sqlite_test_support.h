@@ -2,10 +2,18 @@
 
 #include "registry_store_suite.h"
 
+#include "tuning_actions.h"
+
 #include <sqlite3.h>
 
+#include <sys/resource.h>
+#include <sys/types.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +73,34 @@ private:
     std::filesystem::path m_file;
     sqlite3 *m_db = nullptr;
 };
+
+// The user and group of the unprivileged account that tests run as when they must
+// be subject to file permissions.
+inline constexpr uid_t kNobody = 65534;
+inline constexpr gid_t kNogroup = 65534;
+
+// The receive window saved together with an MTU in these tests, so that a stored
+// set shows whether its two halves belong together.
+std::uint32_t pairedWindow(std::uint32_t mtu);
+
+// Saves mtu and its paired window into the store at file, as the program would.
+ActionOutcome saveInto(const std::filesystem::path &file, std::uint32_t mtu);
+
+// The MTU of the one complete set the store holds; a test failure, and nothing,
+// when the values do not form one complete set.
+std::optional<std::uint32_t> completeSet(const std::filesystem::path &file);
+
+// The names of the entries in folder.
+std::set<std::string> folderEntries(const std::filesystem::path &folder);
+
+// Runs action in a child process and returns its outcome. When the tests run as
+// root, the child first becomes the unprivileged user nobody, so that file
+// permissions bind it; limit, when given, is the largest file the child may write.
+std::optional<ActionOutcome> runConstrained(const std::function<ActionOutcome()> &action,
+                                            std::optional<rlim_t> limit = std::nullopt);
+
+// Hands a folder and everything in it to the unprivileged user when running as root.
+void giveToNobody(const std::filesystem::path &path);
 
 // The store's mark in PRAGMA user_version, spelled out as documented.
 inline constexpr std::int64_t kDocumentedSchemaVersion = 0x4C4D5801;

@@ -4,6 +4,7 @@
 #include "sqlite_registry_store.h"
 #include "sqlite_statement.h"
 #include "store_file.h"
+#include "store_texts.h"
 
 #include <sqlite3.h>
 
@@ -12,16 +13,17 @@
 #include <cstdlib>
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace lumox {
 
 using detail::errnoText;
-using detail::folderOf;
 using detail::Statement;
 using detail::syncFolder;
 using detail::systemFailure;
@@ -45,6 +47,19 @@ CREATE TABLE reg_values (
 ) WITHOUT ROWID;
 )sql";
 
+// SQLite's busy handler: waits a millisecond at a time, up to the busy timeout.
+// Another program saving again and again leaves the file free only for the moment
+// between two saves; SQLite's own timeout sleeps longer and longer and could miss
+// every such moment.
+int waitForOthers(void *timeoutMs, int attempts)
+{
+    if (attempts >= *static_cast<const int *>(timeoutMs)) {
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
 } // namespace
 
 RegistryResult SqliteRegistryStore::sqliteError(int code, std::string_view doing)
@@ -58,53 +73,54 @@ RegistryResult SqliteRegistryStore::sqliteError(int code, std::string_view doing
     if (systemError == 0 && ((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CANTOPEN)) {
         systemError = lastSystemError;
     }
-    const std::string store = "the registry store " + m_file.string();
+    const std::string store = store_texts::store(m_file);
+    const auto said = [](std::string_view text) { return std::string(text); };
     if (code == SQLITE_CANTOPEN_SYMLINK) {
-        return RegistryResult::accessDenied(
-            store + " is reached through a symbolic link, which Lumox 2000 does not follow");
+        return RegistryResult::accessDenied(store + said(store_texts::kReachedThroughLink));
     }
     switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        return RegistryResult::failure(
-            store + " is damaged or is not a Lumox 2000 registry store; it was left untouched");
+        return RegistryResult::failure(store + said(store_texts::kDamagedOrNotAStore));
     case SQLITE_READONLY:
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        return RegistryResult::accessDenied(store + " is read-only" + errnoText(systemError));
+        return RegistryResult::accessDenied(store + said(store_texts::kIsReadOnly) +
+                                            errnoText(systemError));
     case SQLITE_FULL:
-        return RegistryResult::failure("the disk holding " + store + " is full");
+        return RegistryResult::failure(said(store_texts::kTheDiskHolding) + store +
+                                       said(store_texts::kIsFull));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return RegistryResult::failure(
-            store + " was kept busy by another program for too long; please try again");
+        return RegistryResult::failure(store + said(store_texts::kKeptBusy));
     case SQLITE_CANTOPEN:
-        return systemFailure(store + " could not be opened", systemError);
+        return systemFailure(store + said(store_texts::kCouldNotBeOpened), systemError);
     case SQLITE_IOERR:
         switch (systemError) {
         case ENOSPC:
-            return RegistryResult::failure("the disk holding " + store + " is full" +
-                                           errnoText(systemError));
+            return RegistryResult::failure(said(store_texts::kTheDiskHolding) + store +
+                                           said(store_texts::kIsFull) + errnoText(systemError));
         case EDQUOT:
-            return RegistryResult::failure("your disk quota does not leave room for " + store +
+            return RegistryResult::failure(said(store_texts::kQuotaLeavesNoRoomFor) + store +
                                            errnoText(systemError));
         case EFBIG:
-            return RegistryResult::failure(store +
-                                           " would grow beyond the largest file size allowed" +
+            return RegistryResult::failure(store + said(store_texts::kWouldGrowTooLarge) +
                                            errnoText(systemError));
         case EROFS:
         case EACCES:
         case EPERM:
-            return RegistryResult::accessDenied(store + " is read-only" + errnoText(systemError));
+            return RegistryResult::accessDenied(store + said(store_texts::kIsReadOnly) +
+                                                errnoText(systemError));
         default:
-            return RegistryResult::failure("a disk error occurred in " + store +
+            return RegistryResult::failure(said(store_texts::kADiskErrorIn) + store +
                                            errnoText(systemError));
         }
     default:
         break;
     }
     std::string detail = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
-    return RegistryResult::failure(std::string(doing) + " " + store + " failed: " + detail);
+    return RegistryResult::failure(std::string(doing) + " " + store + said(store_texts::kFailed) +
+                                   detail);
 }
 
 RegistryResult SqliteRegistryStore::execute(std::string_view sql, std::string_view doing)
@@ -117,44 +133,41 @@ RegistryResult SqliteRegistryStore::execute(std::string_view sql, std::string_vi
 
 RegistryResult SqliteRegistryStore::openConnection()
 {
-    // SQLite is given a path without links: the folder has been checked not to be
-    // one, the folders above it are resolved here, and SQLITE_OPEN_NOFOLLOW refuses
-    // a link that appears in the meantime.
-    const std::filesystem::path folder = folderOf(m_file);
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(folder.c_str(), nullptr),
-                                                         &std::free);
-    if (resolved == nullptr) {
-        const int error = errno;
-        return systemFailure("the folder " + folder.string() + " could not be examined", error);
-    }
-    const std::filesystem::path path = std::filesystem::path(resolved.get()) / m_file.filename();
+    const std::string path = sqlitePath();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
     errno = 0;
-    const int code = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    const int code = sqlite3_open_v2(path.c_str(), &m_db, flags, detail::descriptorFolderVfs());
     if (code != SQLITE_OK) {
-        RegistryResult result = sqliteError(code, "Opening");
-        disconnect();
+        RegistryResult result = sqliteError(code, store_texts::kOpening);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
         return result;
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
-    // Neither setting is stored in the file, so they are safe before the file is
-    // known to be ours.
-    if (RegistryResult set =
-            execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON;", "Opening");
-        !set.ok()) {
-        disconnect();
-        return set;
+    sqlite3_busy_handler(m_db, waitForOthers, &m_busyTimeoutMs);
+    // Nothing has been read yet, so nothing has been written either: SQLite applies a
+    // journal left by a crash on the first read, which must only happen to the file
+    // that was examined, and only with a journal that file left itself.
+    RegistryResult opened = confirmOpenedFile();
+    if (opened.ok()) {
+        opened = checkCompanions();
     }
-    return RegistryResult::success();
+    // Neither setting is stored in the file, so they are safe before the file is known
+    // to be ours. EXTRA also synchronises the folder once a commit has deleted the
+    // journal, so that a commit survives a power cut as well.
+    if (opened.ok()) {
+        opened =
+            execute("PRAGMA synchronous = EXTRA; PRAGMA foreign_keys = ON;", store_texts::kOpening);
+    }
+    return opened;
 }
 
 RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &available)
 {
     available = false;
     const auto refuse = [this](std::string_view why) {
-        return RegistryResult::failure("the registry store " + m_file.string() + " " +
-                                       std::string(why) + "; it was left untouched");
+        return RegistryResult::failure(store_texts::store(m_file) + std::string(why) +
+                                       std::string(store_texts::kLeftUntouched));
     };
 
     std::int64_t userVersion = 0;
@@ -164,7 +177,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
                               "(SELECT count(*) FROM sqlite_master)");
         const int code = marks.firstRow();
         if (code != SQLITE_ROW) {
-            return sqliteError(code, "Reading");
+            return sqliteError(code, store_texts::kReading);
         }
         userVersion = marks.integer(0);
         objectCount = marks.integer(1);
@@ -181,7 +194,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
         return RegistryResult::success();
     }
     if (userVersion != kSchemaVersion) {
-        return refuse("belongs to another program or another version of Lumox 2000");
+        return refuse(store_texts::kBelongsToAnotherProgram);
     }
 
     const std::array<std::pair<std::string_view, std::set<std::string>>, 2> tables = {{
@@ -191,7 +204,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
     for (const auto &[table, expected] : tables) {
         Statement columns(m_db, "SELECT name FROM pragma_table_info(?1)");
         if (columns.prepareCode() != SQLITE_OK) {
-            return sqliteError(columns.prepareCode(), "Reading");
+            return sqliteError(columns.prepareCode(), store_texts::kReading);
         }
         columns.bind(1, table);
         std::set<std::string> found;
@@ -200,10 +213,10 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
             found.insert(columns.text(0));
         }
         if (code != SQLITE_DONE) {
-            return sqliteError(code, "Reading");
+            return sqliteError(code, store_texts::kReading);
         }
         if (found != expected) {
-            return refuse("does not have the tables of a Lumox 2000 registry store");
+            return refuse(store_texts::kLacksTheTables);
         }
     }
 
@@ -218,24 +231,23 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
                   "lower(f.\"table\") = 'reg_keys'))");
         const int code = foreign.firstRow();
         if (code != SQLITE_ROW) {
-            return sqliteError(code, "Reading");
+            return sqliteError(code, store_texts::kReading);
         }
         if (foreign.integer(0) != 0) {
-            return refuse("holds triggers, views or links between tables that Lumox 2000 does "
-                          "not make, so it belongs to another program");
+            return refuse(store_texts::kHoldsForeignObjects);
         }
     }
 
     Statement check(m_db, "PRAGMA quick_check");
     if (check.prepareCode() != SQLITE_OK) {
-        return sqliteError(check.prepareCode(), "Checking");
+        return sqliteError(check.prepareCode(), store_texts::kChecking);
     }
     const int code = check.step();
     if (code != SQLITE_ROW) {
-        return sqliteError(code, "Checking");
+        return sqliteError(code, store_texts::kChecking);
     }
     if (check.text(0) != "ok") {
-        return refuse("is damaged");
+        return refuse(store_texts::kIsDamaged);
     }
     available = true;
     return RegistryResult::success();
@@ -243,11 +255,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
 
 RegistryResult SqliteRegistryStore::initialiseStore()
 {
-    // Write-ahead logging makes each commit a single synchronised append.
-    if (RegistryResult journal = execute("PRAGMA journal_mode = WAL", "Creating"); !journal.ok()) {
-        return journal;
-    }
-    if (RegistryResult begun = execute("BEGIN IMMEDIATE", "Creating"); !begun.ok()) {
+    if (RegistryResult begun = execute("BEGIN IMMEDIATE", store_texts::kCreating); !begun.ok()) {
         return begun;
     }
     // Another process may have set the file up while this one waited for the lock.
@@ -255,35 +263,51 @@ RegistryResult SqliteRegistryStore::initialiseStore()
                             "FROM sqlite_master");
     const int code = objects.firstRow();
     if (code != SQLITE_ROW) {
-        RegistryResult result = sqliteError(code, "Creating");
-        execute("ROLLBACK", "Creating");
+        RegistryResult result = sqliteError(code, store_texts::kCreating);
+        execute("ROLLBACK", store_texts::kCreating);
         return result;
     }
     const bool empty = objects.integer(0) == 0 && objects.integer(1) == 0;
     const bool ours = objects.integer(1) == kSchemaVersion;
     if (!empty) {
-        execute("ROLLBACK", "Creating");
+        execute("ROLLBACK", store_texts::kCreating);
         if (!ours) {
-            return RegistryResult::failure(
-                "the registry store " + m_file.string() +
-                " belongs to another program or another version of Lumox 2000; it was left "
-                "untouched");
+            return RegistryResult::failure(store_texts::store(m_file) +
+                                           std::string(store_texts::kBelongsToAnotherProgram) +
+                                           std::string(store_texts::kLeftUntouched));
         }
         return RegistryResult::success();
     }
     const std::string setUp =
         std::string(kSchema) + "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
-    RegistryResult created = execute(setUp, "Creating");
+    RegistryResult created = execute(setUp, store_texts::kCreating);
     if (created.ok()) {
-        created = execute("COMMIT", "Creating");
+        created = execute("COMMIT", store_texts::kCreating);
     }
     if (!created.ok()) {
         if (sqlite3_get_autocommit(m_db) == 0) {
-            execute("ROLLBACK", "Creating");
+            execute("ROLLBACK", store_texts::kCreating);
         }
         return created;
     }
-    syncFolder(m_file.parent_path());
+    syncFolder(m_folder);
+    return RegistryResult::success();
+}
+
+RegistryResult SqliteRegistryStore::leaveWriteAheadLog()
+{
+    // Older versions kept the store in write-ahead-log mode, with the log beside it
+    // between saves. Leaving that mode moves every change in the log into the file and
+    // removes the log. It needs the file to itself; should another program still hold
+    // it, the store is used as it is and taken over by a later save.
+    bool writeAheadLog = false;
+    {
+        Statement mode(m_db, "PRAGMA journal_mode");
+        writeAheadLog = mode.firstRow() == SQLITE_ROW && mode.text(0) == "wal";
+    }
+    if (writeAheadLog) {
+        execute("PRAGMA journal_mode = DELETE", store_texts::kOpening);
+    }
     return RegistryResult::success();
 }
 

@@ -20,25 +20,40 @@ namespace lumox {
 // file, laid out as the README describes (tables reg_keys and
 // reg_values, marked by PRAGMA user_version = kSchemaVersion).
 //
-// The file is opened on first use, not on construction. Operations that only look
-// or delete (openKey, deleteValue) never create it: without a file every key is
-// absent. The first operation that writes creates the folder (mode 0700) and the
-// file (mode 0600); when the new file cannot be made a store, it is removed again.
+// Nothing is kept open between uses: the file is opened by the first operation of a
+// batch (or by an operation outside one) and closed again when the batch ends (or the
+// operation returns), so a refusal never outlives the save or reset it refused.
+// Operations that only look or delete (openKey, deleteValue) never create the file:
+// without a file every key is absent. The first operation that writes creates the
+// missing folders (mode 0700) and the file (mode 0600); when the new file cannot be
+// made a store, the file and the folders made for it are removed again.
+//
 // A file that is not an SQLite database, is damaged, holds some other program's
 // database, or holds triggers, views or other tables' foreign keys on the store's
-// tables is refused with a Failure and left exactly as it is. The file and its
-// folder must be a regular file and a folder that belong to the user the program
-// runs as; a symbolic link in their place, or a file or folder of another user, is
-// refused, so that the store never writes anywhere else.
+// tables is refused with a Failure and left exactly as it is. So is a file paired with
+// a rollback journal or write-ahead log beside it that it did not leave itself: such a
+// companion is never applied to it.
 //
-// Every change is made durable before it is reported (full synchronous writes in
-// write-ahead-log mode), and a batch is one transaction: after a crash the file
-// holds either all of a batch or none of it. Before a transaction is committed,
-// every value written in it is read back; if one reads differently, the
-// transaction is rolled back and the write or commitBatch() fails. Constructing a
-// store makes the process ignore SIGXFSZ (unless it has a handler), so that a file
-// size limit fails the write instead of ending the program. Several processes may use one file at
-// once: writers take turns, each waiting up to busyTimeout for the others.
+// Nobody else may be able to swap the file: it and its folder must be a regular file
+// and a real folder of the user's own that neither the group nor others may write,
+// and every folder above them up to the root must belong to the user or to root and
+// be writable by no one else, unless it is sticky (as /tmp is) and the entry leading
+// down belongs to the user or to root. The folder is examined on a descriptor opened
+// without following links, SQLite is pointed at the file through that descriptor,
+// and before anything is read or written the file SQLite opened is confirmed to be
+// the one examined (device and inode).
+//
+// Every change is made durable before it is reported: a rollback journal that is
+// deleted when a transaction commits, full synchronous writes, and a synchronised
+// folder. A batch is one transaction: after a crash the file holds either all of a
+// batch or none of it, and nothing stays beside the file after a batch has ended. A
+// store that an older version left in write-ahead-log mode is taken over with every
+// value and converted. Before a transaction is committed, every value written in it
+// is read back; if one reads differently, the transaction is rolled back and the
+// write or commitBatch() fails. Several processes may use one file at once: writers
+// take turns, each waiting up to busyTimeout for the others. Constructing a store
+// calls ignoreStoreSignals(), so that a file size limit fails a write instead of
+// ending the program.
 class SqliteRegistryStore final : public RegistryStore
 {
 public:
@@ -83,6 +98,9 @@ private:
     // Makes sure a connection to a valid store is open when the file exists (or,
     // for Write, after creating it). Sets available to whether there is a store.
     RegistryResult connect(Access access, bool &available);
+    RegistryResult connectOnce(Access access, bool &available);
+    // Closes the connection unless a batch keeps it; every public operation ends so.
+    void releaseUnlessInBatch();
 
     struct FileIdentity
     {
@@ -90,16 +108,31 @@ private:
         ino_t inode;
     };
 
-    // Checks that the folder, when it exists, is a real folder of the user's own, and
-    // that the file, when it exists, is a regular file of the user's own. Sets exists
-    // to whether the file is there.
-    RegistryResult examinePlace(bool &exists) const;
+    // Opens the store's folder (creating it and the folders above it that are missing
+    // when access is Write) on m_folder, after checking it and every folder above it
+    // against the rules in the class comment. Sets exists to whether the folder is
+    // there.
+    RegistryResult openFolder(Access access, bool &exists);
+    // Checks the file in the opened folder; sets exists to whether it is there and
+    // remembers its identity in m_checked.
+    RegistryResult examineFile(bool &exists);
     // Creates the empty file, private to the user, unless it exists already. Sets
     // created to the new file's identity when this call made it.
-    RegistryResult createFile(std::optional<FileIdentity> &created) const;
-    // Removes the file made by createFile() if it is still that file and still empty.
-    void removeUnfinishedFile(const FileIdentity &created) const;
+    RegistryResult createFile(std::optional<FileIdentity> &created);
+    // Removes what this connection made for a first save that failed: the file made by
+    // createFile() if it is still that file and still empty, then the folders made,
+    // each only while empty.
+    void removeUnfinished(const std::optional<FileIdentity> &created);
+    // The path SQLite opens: the file through the descriptor of the opened folder.
+    std::string sqlitePath() const;
     RegistryResult openConnection();
+    // Confirms that the file SQLite opened is the one examined in the opened folder.
+    RegistryResult confirmOpenedFile();
+    // Refuses a rollback journal or write-ahead log beside the file that the file did
+    // not leave itself; see store_companions.cpp.
+    RegistryResult checkCompanions();
+    // Takes a store over from write-ahead logging to the rollback journal.
+    RegistryResult leaveWriteAheadLog();
     RegistryResult checkStore(bool mayInitialise, bool &available);
     RegistryResult initialiseStore();
     // Reads back every value written in the open transaction; fails unless each
@@ -108,7 +141,6 @@ private:
     // Drops what was remembered of a value that has been written again or deleted.
     void forgetWritten(RegistryHive hive, std::string_view path, std::string_view name);
     void disconnect();
-    bool fileWasReplaced() const;
 
     // Runs body in its own transaction unless a batch is open.
     template <typename Body> RegistryResult writeTransaction(Body &&body);
@@ -120,8 +152,11 @@ private:
     std::filesystem::path m_file;
     int m_busyTimeoutMs;
     sqlite3 *m_db = nullptr;
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
+    // The store's folder, opened without following links (O_PATH), while connected.
+    int m_folder = -1;
+    // The folders this connection created, deepest last.
+    std::vector<std::filesystem::path> m_madeFolders;
+    FileIdentity m_checked{};
     bool m_batchOpen = false;
     bool m_inTransaction = false;
     int m_lastErrorCode = 0;
@@ -139,6 +174,11 @@ private:
 
 // The registry store at file; see SqliteRegistryStore.
 std::unique_ptr<RegistryStore> makeSqliteRegistryStore(std::filesystem::path file);
+
+// Makes the process ignore SIGXFSZ and SIGPIPE unless it has handlers for them, so
+// that a write past the file size limit or to a closed pipe fails instead of ending
+// the program. Constructing a store does this too; a program calls it at its start.
+void ignoreStoreSignals();
 
 // Where the default store lives: $XDG_DATA_HOME/lumox2000/registry.sqlite3 when
 // XDG_DATA_HOME is set to an absolute path, else ~/.local/share/lumox2000/

@@ -1,10 +1,11 @@
 #include "sqlite_registry_store.h"
 #include "sqlite_statement.h"
 #include "store_file.h"
+#include "store_texts.h"
 
 #include <sqlite3.h>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
@@ -16,9 +17,6 @@
 
 namespace lumox {
 
-using detail::createFolders;
-using detail::folderOf;
-using detail::ignoreFileSizeSignal;
 using detail::Statement;
 
 namespace {
@@ -49,12 +47,31 @@ bool isValidKeyPath(std::string_view path)
     return path.find("\\\\") == std::string_view::npos && path.find('\0') == std::string_view::npos;
 }
 
+// Runs a function when it goes out of scope.
+template <typename Function> class AtScopeEnd
+{
+public:
+    explicit AtScopeEnd(Function function) : m_function(std::move(function)) {}
+    ~AtScopeEnd() { m_function(); }
+    AtScopeEnd(const AtScopeEnd &) = delete;
+    AtScopeEnd &operator=(const AtScopeEnd &) = delete;
+
+private:
+    Function m_function;
+};
+
+RegistryResult invalidKeyPath(std::string_view path)
+{
+    return RegistryResult::failure("\"" + std::string(path) +
+                                   std::string(store_texts::kNotAValidKeyPath));
+}
+
 } // namespace
 
 SqliteRegistryStore::SqliteRegistryStore(std::filesystem::path file, int busyTimeoutMs)
     : m_file(std::move(file)), m_busyTimeoutMs(busyTimeoutMs)
 {
-    ignoreFileSizeSignal();
+    ignoreStoreSignals();
 }
 
 SqliteRegistryStore::~SqliteRegistryStore()
@@ -68,22 +85,45 @@ void SqliteRegistryStore::disconnect()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    if (m_folder >= 0) {
+        ::close(m_folder);
+        m_folder = -1;
+    }
     m_inTransaction = false;
+}
+
+void SqliteRegistryStore::releaseUnlessInBatch()
+{
+    if (!m_batchOpen) {
+        disconnect();
+    }
 }
 
 RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
 {
     available = false;
     if (m_db != nullptr) {
-        if (m_inTransaction || !fileWasReplaced()) {
-            available = true;
-            return RegistryResult::success();
-        }
+        // Opened earlier in this batch.
+        available = true;
+        return RegistryResult::success();
+    }
+    RegistryResult result = connectOnce(access, available);
+    if (!result.ok() || !available) {
         disconnect();
     }
+    return result;
+}
 
+RegistryResult SqliteRegistryStore::connectOnce(Access access, bool &available)
+{
+    m_madeFolders.clear();
     bool exists = false;
-    if (RegistryResult placed = examinePlace(exists); !placed.ok()) {
+    RegistryResult placed = openFolder(access, exists);
+    if (placed.ok() && exists) {
+        placed = examineFile(exists);
+    }
+    if (!placed.ok()) {
+        removeUnfinished(std::nullopt);
         return placed;
     }
     std::optional<FileIdentity> created;
@@ -91,29 +131,25 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
         if (access == Access::Look) {
             return RegistryResult::success();
         }
-        if (RegistryResult made = createFolders(folderOf(m_file)); !made.ok()) {
-            return made;
-        }
-        // The folders may have been there already: they are examined again.
+        // Another copy of the program may create it at the same moment: the file is
+        // examined again either way.
         RegistryResult made = createFile(created);
         if (made.ok()) {
-            made = examinePlace(exists);
+            made = examineFile(exists);
         }
         if (made.ok() && !exists) {
-            made = RegistryResult::failure("the registry store " + m_file.string() +
-                                           " disappeared while it was being created");
+            made = RegistryResult::failure(store_texts::store(m_file) +
+                                           std::string(store_texts::kDisappearedWhileCreated));
         }
         if (!made.ok()) {
-            if (created) {
-                removeUnfinishedFile(*created);
-            }
+            removeUnfinished(created);
             return made;
         }
     }
 
     // Two programs setting up a new file at the same moment can see SQLite report the
-    // file busy without waiting (the switch to write-ahead logging does not wait), so
-    // opening is tried again until the busy timeout has passed.
+    // file busy without waiting, so opening is tried again until the busy timeout has
+    // passed.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(m_busyTimeoutMs);
     for (;;) {
@@ -125,27 +161,19 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
         if (checked.ok() && available) {
             break;
         }
-        disconnect();
+        if (m_db != nullptr) {
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+        }
         if (checked.ok() || (m_lastErrorCode & 0xff) != SQLITE_BUSY ||
             std::chrono::steady_clock::now() >= deadline) {
-            if (created) {
-                removeUnfinishedFile(*created);
-            }
+            removeUnfinished(created);
             return checked;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    struct stat status
-    {
-    };
-    if (::lstat(m_file.c_str(), &status) != 0) {
-        disconnect();
-        return RegistryResult::failure("the registry store " + m_file.string() +
-                                       " disappeared while it was being opened");
-    }
-    m_device = status.st_dev;
-    m_inode = status.st_ino;
-    return RegistryResult::success();
+    m_madeFolders.clear();
+    return leaveWriteAheadLog();
 }
 
 template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Body &&body)
@@ -153,17 +181,18 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
     if (m_batchOpen) {
         if (m_inTransaction) {
             if (sqlite3_get_autocommit(m_db) != 0) {
-                return RegistryResult::failure("the changes were abandoned after an earlier error");
+                return RegistryResult::failure(std::string(store_texts::kAbandoned));
             }
         } else {
-            if (RegistryResult begun = execute("BEGIN IMMEDIATE", "Writing to"); !begun.ok()) {
+            if (RegistryResult begun = execute("BEGIN IMMEDIATE", store_texts::kWritingTo);
+                !begun.ok()) {
                 return begun;
             }
             m_inTransaction = true;
         }
         return body();
     }
-    if (RegistryResult begun = execute("BEGIN IMMEDIATE", "Writing to"); !begun.ok()) {
+    if (RegistryResult begun = execute("BEGIN IMMEDIATE", store_texts::kWritingTo); !begun.ok()) {
         return begun;
     }
     m_written.clear();
@@ -172,10 +201,10 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
         result = verifyWritten();
     }
     if (result.ok()) {
-        result = execute("COMMIT", "Writing to");
+        result = execute("COMMIT", store_texts::kWritingTo);
     }
     if (!result.ok() && sqlite3_get_autocommit(m_db) == 0) {
-        execute("ROLLBACK", "Writing to");
+        execute("ROLLBACK", store_texts::kWritingTo);
     }
     m_written.clear();
     return result;
@@ -184,29 +213,30 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
 RegistryResult SqliteRegistryStore::openKey(RegistryHive hive, std::string_view path,
                                             std::unique_ptr<RegistryKey> &key)
 {
+    const AtScopeEnd release([this] { releaseUnlessInBatch(); });
     key.reset();
     if (!isValidKeyPath(path)) {
-        return RegistryResult::failure("\"" + std::string(path) + "\" is not a valid key path");
+        return invalidKeyPath(path);
     }
     bool available = false;
     if (RegistryResult connected = connect(Access::Look, available); !connected.ok()) {
         return connected;
     }
     if (!available) {
-        return RegistryResult::notFound("the key does not exist");
+        return RegistryResult::notFound(std::string(store_texts::kKeyDoesNotExist));
     }
     Statement select(m_db, "SELECT 1 FROM reg_keys WHERE hive = ?1 AND path = ?2");
     if (select.prepareCode() != SQLITE_OK) {
-        return sqliteError(select.prepareCode(), "Reading");
+        return sqliteError(select.prepareCode(), store_texts::kReading);
     }
     select.bind(1, hiveName(hive));
     select.bind(2, path);
     const int code = select.step();
     if (code == SQLITE_DONE) {
-        return RegistryResult::notFound("the key does not exist");
+        return RegistryResult::notFound(std::string(store_texts::kKeyDoesNotExist));
     }
     if (code != SQLITE_ROW) {
-        return sqliteError(code, "Reading");
+        return sqliteError(code, store_texts::kReading);
     }
     key = std::make_unique<SqliteKey>(this, hive, path);
     return RegistryResult::success();
@@ -215,9 +245,10 @@ RegistryResult SqliteRegistryStore::openKey(RegistryHive hive, std::string_view 
 RegistryResult SqliteRegistryStore::createKey(RegistryHive hive, std::string_view path,
                                               std::unique_ptr<RegistryKey> &key)
 {
+    const AtScopeEnd release([this] { releaseUnlessInBatch(); });
     key.reset();
     if (!isValidKeyPath(path)) {
-        return RegistryResult::failure("\"" + std::string(path) + "\" is not a valid key path");
+        return invalidKeyPath(path);
     }
     bool available = false;
     if (RegistryResult connected = connect(Access::Write, available); !connected.ok()) {
@@ -226,7 +257,7 @@ RegistryResult SqliteRegistryStore::createKey(RegistryHive hive, std::string_vie
     RegistryResult created = writeTransaction([&]() {
         Statement insert(m_db, "INSERT OR IGNORE INTO reg_keys (hive, path) VALUES (?1, ?2)");
         if (insert.prepareCode() != SQLITE_OK) {
-            return sqliteError(insert.prepareCode(), "Writing to");
+            return sqliteError(insert.prepareCode(), store_texts::kWritingTo);
         }
         // The key and every parent of it, as the registry creates them.
         std::size_t end = 0;
@@ -236,7 +267,7 @@ RegistryResult SqliteRegistryStore::createKey(RegistryHive hive, std::string_vie
             insert.bind(1, hiveName(hive));
             insert.bind(2, path.substr(0, end));
             if (const int code = insert.step(); code != SQLITE_DONE) {
-                return sqliteError(code, "Writing to");
+                return sqliteError(code, store_texts::kWritingTo);
             }
             if (end != std::string_view::npos) {
                 ++end;
@@ -253,12 +284,13 @@ RegistryResult SqliteRegistryStore::createKey(RegistryHive hive, std::string_vie
 RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string_view name,
                                                    std::string_view data)
 {
+    const AtScopeEnd release([this] { releaseUnlessInBatch(); });
     const auto *sqliteKey = dynamic_cast<const SqliteKey *>(&key);
     if (sqliteKey == nullptr || sqliteKey->owner() != this) {
-        return RegistryResult::failure("the key was not opened by this registry store");
+        return RegistryResult::failure(std::string(store_texts::kForeignKey));
     }
     if (name.find('\0') != std::string_view::npos || data.find('\0') != std::string_view::npos) {
-        return RegistryResult::failure("a value name or string value cannot hold a NUL character");
+        return RegistryResult::failure(std::string(store_texts::kNulCharacter));
     }
     bool available = false;
     if (RegistryResult connected = connect(Access::Write, available); !connected.ok()) {
@@ -270,7 +302,7 @@ RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string
                                "ON CONFLICT (hive, path, name) "
                                "DO UPDATE SET type = excluded.type, data = excluded.data");
         if (upsert.prepareCode() != SQLITE_OK) {
-            return sqliteError(upsert.prepareCode(), "Writing to");
+            return sqliteError(upsert.prepareCode(), store_texts::kWritingTo);
         }
         upsert.bind(1, hiveName(sqliteKey->hive()));
         upsert.bind(2, sqliteKey->path());
@@ -279,10 +311,10 @@ RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string
         upsert.bind(5, data);
         const int code = upsert.step();
         if (code == SQLITE_CONSTRAINT_FOREIGNKEY) {
-            return RegistryResult::notFound("the key no longer exists");
+            return RegistryResult::notFound(std::string(store_texts::kKeyNoLongerExists));
         }
         if (code != SQLITE_DONE) {
-            return sqliteError(code, "Writing to");
+            return sqliteError(code, store_texts::kWritingTo);
         }
         forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
         m_written.push_back(
@@ -293,31 +325,32 @@ RegistryResult SqliteRegistryStore::setStringValue(RegistryKey &key, std::string
 
 RegistryResult SqliteRegistryStore::deleteValue(RegistryKey &key, std::string_view name)
 {
+    const AtScopeEnd release([this] { releaseUnlessInBatch(); });
     const auto *sqliteKey = dynamic_cast<const SqliteKey *>(&key);
     if (sqliteKey == nullptr || sqliteKey->owner() != this) {
-        return RegistryResult::failure("the key was not opened by this registry store");
+        return RegistryResult::failure(std::string(store_texts::kForeignKey));
     }
     bool available = false;
     if (RegistryResult connected = connect(Access::Look, available); !connected.ok()) {
         return connected;
     }
     if (!available) {
-        return RegistryResult::notFound("the value does not exist");
+        return RegistryResult::notFound(std::string(store_texts::kValueDoesNotExist));
     }
     const auto deleteRow = [&]() {
         Statement remove(m_db,
                          "DELETE FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3");
         if (remove.prepareCode() != SQLITE_OK) {
-            return sqliteError(remove.prepareCode(), "Writing to");
+            return sqliteError(remove.prepareCode(), store_texts::kWritingTo);
         }
         remove.bind(1, hiveName(sqliteKey->hive()));
         remove.bind(2, sqliteKey->path());
         remove.bind(3, name);
         if (const int code = remove.step(); code != SQLITE_DONE) {
-            return sqliteError(code, "Writing to");
+            return sqliteError(code, store_texts::kWritingTo);
         }
         if (sqlite3_changes(m_db) == 0) {
-            return RegistryResult::notFound("the value does not exist");
+            return RegistryResult::notFound(std::string(store_texts::kValueDoesNotExist));
         }
         forgetWritten(sqliteKey->hive(), sqliteKey->path(), name);
         return RegistryResult::success();
@@ -328,17 +361,17 @@ RegistryResult SqliteRegistryStore::deleteValue(RegistryKey &key, std::string_vi
         Statement select(m_db,
                          "SELECT 1 FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3");
         if (select.prepareCode() != SQLITE_OK) {
-            return sqliteError(select.prepareCode(), "Reading");
+            return sqliteError(select.prepareCode(), store_texts::kReading);
         }
         select.bind(1, hiveName(sqliteKey->hive()));
         select.bind(2, sqliteKey->path());
         select.bind(3, name);
         const int code = select.step();
         if (code == SQLITE_DONE) {
-            return RegistryResult::notFound("the value does not exist");
+            return RegistryResult::notFound(std::string(store_texts::kValueDoesNotExist));
         }
         if (code != SQLITE_ROW) {
-            return sqliteError(code, "Reading");
+            return sqliteError(code, store_texts::kReading);
         }
     }
     return writeTransaction(deleteRow);

@@ -2,6 +2,7 @@
 // is committed.
 #include "sqlite_registry_store.h"
 #include "sqlite_statement.h"
+#include "store_texts.h"
 
 #include <sqlite3.h>
 
@@ -39,7 +40,7 @@ RegistryResult SqliteRegistryStore::verifyWritten()
     Statement select(m_db, "SELECT type, data FROM reg_values "
                            "WHERE hive = ?1 AND path = ?2 AND name = ?3");
     if (select.prepareCode() != SQLITE_OK) {
-        return sqliteError(select.prepareCode(), "Reading");
+        return sqliteError(select.prepareCode(), store_texts::kReading);
     }
     for (const WrittenValue &written : m_written) {
         select.reset();
@@ -48,17 +49,16 @@ RegistryResult SqliteRegistryStore::verifyWritten()
         select.bind(3, written.name);
         const int code = select.step();
         if (code != SQLITE_ROW && code != SQLITE_DONE) {
-            return sqliteError(code, "Reading");
+            return sqliteError(code, store_texts::kReading);
         }
         if (code == SQLITE_ROW && select.integer(0) == kRegSz && select.text(1) == written.data) {
             continue;
         }
-        const std::string found = code == SQLITE_ROW ? "\"" + select.text(1) + "\"" : "nothing";
-        return RegistryResult::failure(
-            "the registry store " + m_file.string() + " holds " + found + " instead of \"" +
-            written.data + "\" as " + written.name + " under " +
-            std::string(hiveName(written.hive)) + "\\" + written.path +
-            " right after writing it; something in the file changes what is written");
+        const std::string found =
+            code == SQLITE_ROW ? "\"" + select.text(1) + "\"" : std::string(store_texts::kNothing);
+        return RegistryResult::failure(store_texts::readsDifferently(
+            m_file, found, written.data, written.name,
+            std::string(hiveName(written.hive)) + "\\" + written.path));
     }
     return RegistryResult::success();
 }
@@ -66,7 +66,7 @@ RegistryResult SqliteRegistryStore::verifyWritten()
 RegistryResult SqliteRegistryStore::beginBatch()
 {
     if (m_batchOpen) {
-        return RegistryResult::failure("a batch of changes is already open");
+        return RegistryResult::failure(std::string(store_texts::kBatchAlreadyOpen));
     }
     // The transaction itself starts with the first change, so that a batch that
     // changes nothing neither creates the file nor waits for other writers.
@@ -78,27 +78,29 @@ RegistryResult SqliteRegistryStore::beginBatch()
 RegistryResult SqliteRegistryStore::commitBatch()
 {
     if (!m_batchOpen) {
-        return RegistryResult::failure("no batch of changes is open");
+        return RegistryResult::failure(std::string(store_texts::kNoBatchOpen));
     }
     m_batchOpen = false;
     if (!m_inTransaction) {
+        disconnect();
         return RegistryResult::success();
     }
     m_inTransaction = false;
     if (sqlite3_get_autocommit(m_db) != 0) {
         m_written.clear();
-        return RegistryResult::failure("the changes were abandoned after an earlier error");
+        disconnect();
+        return RegistryResult::failure(std::string(store_texts::kAbandoned));
     }
     RegistryResult committed = verifyWritten();
     m_written.clear();
     if (committed.ok()) {
-        committed = execute("COMMIT", "Writing to");
+        committed = execute("COMMIT", store_texts::kWritingTo);
     }
     if (!committed.ok() && sqlite3_get_autocommit(m_db) == 0) {
-        if (!execute("ROLLBACK", "Writing to").ok()) {
-            disconnect();
-        }
+        // Closing the connection discards the transaction too, should this fail.
+        execute("ROLLBACK", store_texts::kWritingTo);
     }
+    disconnect();
     return committed;
 }
 
@@ -109,14 +111,11 @@ RegistryResult SqliteRegistryStore::rollbackBatch()
     }
     m_batchOpen = false;
     m_written.clear();
-    if (!m_inTransaction) {
-        return RegistryResult::success();
-    }
-    m_inTransaction = false;
-    if (sqlite3_get_autocommit(m_db) == 0 && !execute("ROLLBACK", "Writing to").ok()) {
+    if (m_inTransaction && sqlite3_get_autocommit(m_db) == 0) {
         // Closing the connection discards an unfinished transaction as well.
-        disconnect();
+        execute("ROLLBACK", store_texts::kWritingTo);
     }
+    disconnect();
     return RegistryResult::success();
 }
 
