@@ -1,16 +1,13 @@
 #include "rwin_rules.h"
 
 #include <fast_float/fast_float.h>
-#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -155,29 +152,30 @@ std::optional<double> readPlainNumber(std::string_view plain)
     return value;
 }
 
-// The exact decimal expansion of a finite, positive value (a double has at most 767
-// significant digits): its significant digits, the first of them not zero, and the
-// power of ten of the first.
+// The exact decimal expansion of a finite, positive value: its significant digits,
+// at least minimumDigits of them (zeros added at the end), the first of them not zero,
+// and the power of ten of the first.
 struct Expansion
 {
     std::string digits;
     int exponent = 0;
 };
 
-Expansion exactExpansion(double value)
+Expansion exactExpansion(double value, std::size_t minimumDigits)
 {
+    // A double has at most 767 significant decimal digits, so {fmt}'s digit generator,
+    // the one behind "{:.766e}", writes them all without rounding. It leaves out the
+    // zeros at the end and gives the power of ten of the last digit it wrote.
+    constexpr int allDigits = 767;
+    fmt::detail::float_specs specs{};
+    specs.format = fmt::detail::float_format::exp;
     fmt::memory_buffer written;
-    fmt::format_to(std::back_inserter(written), FMT_COMPILE("{:.780e}"), value);
-    const std::string_view text(written.data(), written.size());
-    const std::size_t ePosition = text.find('e');
+    const int lastExponent = fmt::detail::format_float(value, allDigits, specs, written);
     Expansion expansion;
-    for (std::size_t i = 0; i < ePosition; ++i) {
-        if (isAsciiDigit(text[i]))
-            expansion.digits.push_back(text[i]);
-    }
-    const std::string_view exponent = text.substr(ePosition + 1);
-    const char *first = exponent.data() + (exponent.front() == '+' ? 1 : 0);
-    std::from_chars(first, exponent.data() + exponent.size(), expansion.exponent);
+    expansion.digits.assign(written.data(), written.size());
+    expansion.exponent = lastExponent + static_cast<int>(written.size()) - 1;
+    if (expansion.digits.size() < minimumDigits)
+        expansion.digits.resize(minimumDigits, '0');
     return expansion;
 }
 
@@ -231,7 +229,7 @@ std::string RwinRules::writeNumber(double value) const
     // The exact decimal expansion, rounded to 15 significant digits with halves going
     // away from zero.
     constexpr int significant = 15;
-    Expansion expansion = exactExpansion(std::fabs(value));
+    Expansion expansion = exactExpansion(std::fabs(value), significant + 1);
     std::string &digits = expansion.digits;
     int &exponent = expansion.exponent;
     const bool roundUp = digits[significant] >= '5';
