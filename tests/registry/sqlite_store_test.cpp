@@ -163,8 +163,8 @@ TEST_F(SqliteStoreTest, TheFileFollowsTheDocumentedLayout)
               "hive,path");
     EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values WHERE hive = 'HKEY_LOCAL_MACHINE' "
                          "AND type = 1 AND substr(path, 1, 1) <> '\\'"),
-              "6");
-    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "6");
+              "7");
+    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "7");
     // Every parent of a key is a key of its own, as in the registry.
     EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_keys WHERE path IN ('System', "
                          "'System\\CurrentControlSet\\Services\\Class\\NetTrans', "
@@ -198,30 +198,36 @@ TEST_F(SqliteStoreTest, AnEmptyFileBecomesAStoreOnlyWhenSaving)
 
 TEST_F(SqliteStoreTest, AFailedWriteInTheMiddleOfASaveKeepsThePreviousSet)
 {
-    // The store refuses a file with triggers when it opens it, so the failing
+    // A binding in the middle of the save, and the first binding, written last of the
+    // MTUs. The store refuses a file with triggers when it opens it, so the failing
     // trigger is added while the store is already open.
-    SqliteRegistryStore store(file());
-    RegistryWriter RegEdit1(store);
-    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
-    {
+    for (const std::string binding : {"0004", "0000"}) {
+        std::filesystem::remove(file());
+        SqliteRegistryStore store(file());
+        RegistryWriter RegEdit1(store);
+        ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
+        {
+            RawStore raw(file());
+            raw.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON reg_values WHEN NEW.path LIKE '%\\" +
+                       binding + "' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        }
+
+        const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(outcome.title, "Not Saved");
+        EXPECT_NE(outcome.text.find("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\"
+                                    "Class\\NetTrans\\" +
+                                    binding),
+                  std::string::npos)
+            << outcome.text;
+        EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
+
         RawStore raw(file());
-        raw.scalar("CREATE TRIGGER refuse_0004 BEFORE UPDATE ON reg_values "
-                   "WHEN NEW.path LIKE '%\\0004' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
+                             "(SELECT data FROM reg_values ORDER BY path)"),
+                  "1500,1500,1500,1500,1500,1500,5840")
+            << binding;
     }
-
-    const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
-    EXPECT_FALSE(outcome.succeeded);
-    EXPECT_EQ(outcome.title, "Not Saved");
-    EXPECT_NE(outcome.text.find("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\"
-                                "NetTrans\\0004"),
-              std::string::npos)
-        << outcome.text;
-    EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
-
-    RawStore raw(file());
-    EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
-                         "(SELECT data FROM reg_values ORDER BY path)"),
-              "1500,1500,1500,1500,1500,5840");
 }
 
 TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
@@ -235,7 +241,7 @@ TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
         EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
         EXPECT_EQ(RawStore(file()).scalar("SELECT group_concat(data, ',') FROM "
                                           "(SELECT data FROM reg_values ORDER BY path)"),
-                  "1500,1500,1500,1500,1500,5840")
+                  "1500,1500,1500,1500,1500,1500,5840")
             << planted;
     };
 
