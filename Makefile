@@ -60,24 +60,29 @@ bench: windows build
 	PRESET=$(PRESET) bench/run_all.sh
 
 # Both executables are built and tested; build/Lumox2000-<version>-windows.zip holds the
-# i686 Lumox2k.exe, which runs on every Windows from 95 on, and a short read-me. The x86_64
-# one stays in build/windows-x64 for the tests under 64-bit Wine. The first run rebuilds
-# the MinGW-w64 runtime for the i486 (tools/i486-runtime, a few minutes), which the i686
-# program links.
+# i686 Lumox2k.exe, which runs on every Windows from 95 on, and a short read-me. The same
+# two files, under 8.3 names, make a 1.44 MB floppy image beside it,
+# build/Lumox2000-<version>-windows.img, written with mtools (LUMOX2K.EXE, README.TXT).
+# The x86_64 one stays in build/windows-x64 for the tests under 64-bit Wine.
 windows: bootstrap
-	@tools/i486-runtime
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \
 	done
-	@zip=$$(cat $(WINDOWS_GENERATED)/windows-zip-name.txt); \
+	@set -e; zip=$$(cat $(WINDOWS_GENERATED)/windows-zip-name.txt); \
 	rm -rf build/windows-zip build/$$zip; \
 	mkdir -p build/windows-zip; \
 	cp build/windows-x86/Lumox2k.exe build/windows-zip/; \
 	sed 's/$$/\r/' $(WINDOWS_GENERATED)/windows-readme.txt >build/windows-zip/README.txt; \
 	touch -d 2000-01-01T00:00:00 build/windows-zip/*; \
 	(cd build/windows-zip && zip -q -X ../$$zip README.txt Lumox2k.exe); \
-	echo "windows: build/$$zip"
+	echo "windows: build/$$zip"; \
+	img=build/$${zip%.zip}.img; \
+	rm -f $$img; \
+	mformat -i $$img -C -f 1440 -v "LUMOX 2000" -N 20000101 ::; \
+	mcopy -i $$img -m build/windows-zip/Lumox2k.exe ::LUMOX2K.EXE; \
+	mcopy -i $$img -m build/windows-zip/README.txt ::README.TXT; \
+	echo "windows: $$img"
 
 clean:
 	rm -rf build

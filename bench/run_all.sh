@@ -126,7 +126,7 @@ run startup '(median|ratio)' map_timer_under_xvfb
 run windows_startup_x64 '(median|ratio|skipped)' windows_startup_under_wine x86_64 windows-x64 win64
 run windows_startup_x86 '(median|ratio|skipped)' \
     windows_startup_under_wine i686 windows-x86 win32 win95
-run windows_size '^(PASS|FAIL) ' "$here/windows/exe_size.sh" "$root/build/windows-x86/Lumox2k.exe" 512
+run windows_size '^(PASS|FAIL) ' "$here/windows/exe_size.sh" "$root/build/windows-x86/Lumox2k.exe" 256
 run windows_banner_tick '(median|target|TARGET)' windows_banner_tick_under_wine
 run calculator "$benchmark_rows" "$build/bench/calculator/bench_keystroke" --benchmark_color=false
 run banners "$benchmark_rows" "$build/bench/banners/bench_banner_tick" --benchmark_color=false

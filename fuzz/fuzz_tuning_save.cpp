@@ -17,6 +17,7 @@
 #include "rwin_rules.h"
 #include "tuning_actions.h"
 
+#include <array>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -331,20 +332,25 @@ void checkNumberReading(std::string_view text, const TuningField &field)
     LUMOX_FUZZ_CHECK(core.size() < 10 ? longer == number : !longer.has_value(), context);
 }
 
-// The content after a successful save: before, plus the six values.
+// Every key that holds MaxMTU: the five adapter bindings and the first binding.
+constexpr std::array<std::string_view, 6> kMtuKeys = {
+    lumox::kAdapterKeys[0], lumox::kAdapterKeys[1], lumox::kAdapterKeys[2],
+    lumox::kAdapterKeys[3], lumox::kAdapterKeys[4], lumox::kFirstBindingKey};
+
+// The content after a successful save: before, plus the seven values.
 StoreContent savedContent(StoreContent content, std::uint32_t mtu, std::uint32_t rwin)
 {
-    for (const std::string_view key : lumox::kAdapterKeys) {
+    for (const std::string_view key : kMtuKeys) {
         content.setValue(key, lumox::kMaxMtuValueName, std::to_string(mtu));
     }
     content.setValue(lumox::kTcpKey, lumox::kRcvWindowValueName, std::to_string(rwin));
     return content;
 }
 
-// The content after a successful reset: before, less the six values.
+// The content after a successful reset: before, less the seven values.
 StoreContent resetContent(StoreContent content)
 {
-    for (const std::string_view key : lumox::kAdapterKeys) {
+    for (const std::string_view key : kMtuKeys) {
         content.values.erase({folded(key), folded(lumox::kMaxMtuValueName)});
     }
     content.values.erase({folded(lumox::kTcpKey), folded(lumox::kRcvWindowValueName)});
@@ -355,7 +361,7 @@ StoreContent resetContent(StoreContent content)
 // left them, spelt in another case than the program uses.
 void plantEarlierValues(StoreContent &content)
 {
-    for (const std::string_view key : lumox::kAdapterKeys) {
+    for (const std::string_view key : kMtuKeys) {
         content.setValue(folded(key), "maxmtu", "576");
         content.setValue(key, "DriverDesc", "TCP/IP");
     }

@@ -1,14 +1,15 @@
 #include "rwin_rules.h"
 
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
+
 #include <algorithm>
-#include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace lumox {
@@ -119,34 +120,63 @@ char plainCharacter(std::string_view character, const NumberFormat &format)
     return 0;
 }
 
+// Whether the digits before the exponent of a plain number hold any but zeros.
+bool hasNonZeroDigit(std::string_view plain)
+{
+    const std::string_view mantissa = plain.substr(0, plain.find('e'));
+    return mantissa.find_first_of("123456789") != std::string_view::npos;
+}
+
 // Reads the plain ASCII form of a number: an optional sign, digits with at most
-// one '.', and an optional exponent. The C library's conversions do the exact
-// work here rather than <charconv>, whose tables would more than double the size of
-// the Windows executable.
-std::optional<double> readPlainNumber(std::string plain)
+// one '.', and an optional exponent. fast_float does the exact conversion, always
+// with '.' as the decimal point, whatever the C library's locale.
+std::optional<double> readPlainNumber(std::string_view plain)
 {
     if (!plain.empty() && plain.front() == '+') {
-        plain.erase(0, 1);
+        plain.remove_prefix(1);
         if (!plain.empty() && (plain.front() == '+' || plain.front() == '-'))
             return std::nullopt;
     }
-    // strtod takes the decimal point of the C library's current locale, which the Qt
-    // front end sets from the user's environment.
-    const std::size_t point = plain.find('.');
-    if (point != std::string::npos)
-        plain.replace(point, 1, std::localeconv()->decimal_point);
     if (plain.empty())
         return std::nullopt;
-    errno = 0;
-    char *stop = nullptr;
-    const double value = std::strtod(plain.c_str(), &stop);
-    if (stop != plain.c_str() + plain.size())
+    double value = 0.0;
+    const char *end = plain.data() + plain.size();
+    const fast_float::from_chars_result read =
+        fast_float::from_chars(plain.data(), end, value, fast_float::chars_format::general);
+    if (read.ec != std::errc() || read.ptr != end)
         return std::nullopt;
     // An overflow or an underflow to zero is out of range (a result too small to be
     // normal, but not zero, is kept).
-    if (!std::isfinite(value) || (errno == ERANGE && value == 0.0))
+    if (!std::isfinite(value) || (value == 0.0 && hasNonZeroDigit(plain)))
         return std::nullopt;
     return value;
+}
+
+// The exact decimal expansion of a finite, positive value: its significant digits,
+// at least minimumDigits of them (zeros added at the end), the first of them not zero,
+// and the power of ten of the first.
+struct Expansion
+{
+    std::string digits;
+    int exponent = 0;
+};
+
+Expansion exactExpansion(double value, std::size_t minimumDigits)
+{
+    // A double has at most 767 significant decimal digits, so {fmt}'s digit generator,
+    // the one behind "{:.766e}", writes them all without rounding. It leaves out the
+    // zeros at the end and gives the power of ten of the last digit it wrote.
+    constexpr int allDigits = 767;
+    fmt::detail::float_specs specs{};
+    specs.format = fmt::detail::float_format::exp;
+    fmt::memory_buffer written;
+    const int lastExponent = fmt::detail::format_float(value, allDigits, specs, written);
+    Expansion expansion;
+    expansion.digits.assign(written.data(), written.size());
+    expansion.exponent = lastExponent + static_cast<int>(written.size()) - 1;
+    if (expansion.digits.size() < minimumDigits)
+        expansion.digits.resize(minimumDigits, '0');
+    return expansion;
 }
 
 } // namespace
@@ -196,19 +226,12 @@ std::string RwinRules::writeNumber(double value) const
     if (value == 0.0)
         return "0";
 
-    // The exact decimal expansion (a double has at most 767 significant digits),
-    // rounded to 15 significant digits with halves going away from zero.
+    // The exact decimal expansion, rounded to 15 significant digits with halves going
+    // away from zero.
     constexpr int significant = 15;
-    char exact[800];
-    const int written = std::snprintf(exact, sizeof exact, "%.780e", std::fabs(value));
-    const std::string_view expansion(exact, static_cast<std::size_t>(std::max(written, 0)));
-    const std::size_t ePosition = expansion.find('e');
-    int exponent = std::atoi(exact + ePosition + 1);
-    std::string digits;
-    for (std::size_t i = 0; i < ePosition; ++i) {
-        if (isAsciiDigit(expansion[i]))
-            digits.push_back(expansion[i]);
-    }
+    Expansion expansion = exactExpansion(std::fabs(value), significant + 1);
+    std::string &digits = expansion.digits;
+    int &exponent = expansion.exponent;
     const bool roundUp = digits[significant] >= '5';
     digits.resize(significant);
     if (roundUp) {

@@ -122,12 +122,14 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
                             kNothingSaved);
     };
 
-    constexpr std::array<std::size_t, 5> adapterOrder = {1, 0, 2, 3, 4};
+    // The five adapter binding keys in their order, then the first binding.
+    const std::array<std::string_view, 6> mtuKeys = {kAdapterKeys[1], kAdapterKeys[0],
+                                                     kAdapterKeys[2], kAdapterKeys[3],
+                                                     kAdapterKeys[4], kFirstBindingKey};
     RegEdit1.setRoot(kLocalMachineRoot);
     RegEdit1.setValueName(kMaxMtuValueName);
     RegEdit1.setValue(mtuValue);
-    for (const std::size_t index : adapterOrder) {
-        const std::string_view keyPath = kAdapterKeys[index];
+    for (const std::string_view keyPath : mtuKeys) {
         RegEdit1.setKeyPath("\\" + std::string(keyPath));
         RegistryResult written = RegEdit1.PrepareKey();
         if (written.ok()) {
@@ -176,12 +178,13 @@ ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues sy
         std::string_view keyPath;
         std::string_view valueName;
     };
-    const std::array<Deletion, 6> deletions = {{
+    const std::array<Deletion, 7> deletions = {{
         {"MaxMTU", kAdapterKeys[0], kMaxMtuValueName},
         {"MaxMTU", kAdapterKeys[1], kMaxMtuValueName},
         {"MaxMTU", kAdapterKeys[2], kMaxMtuValueName},
         {"MaxMTU", kAdapterKeys[3], kMaxMtuValueName},
         {"MaxMTU", kAdapterKeys[4], kMaxMtuValueName},
+        {"MaxMTU", kFirstBindingKey, kMaxMtuValueName},
         {"RWIN (DefaultRcvWindow)", kTcpKey, kRcvWindowValueName},
     }};
     for (const Deletion &deletion : deletions) {

@@ -22,6 +22,13 @@ inline constexpr std::array<std::string_view, 5> kAdapterKeys = {
     "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
     "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
 };
+// The first binding of the network transport class. Windows numbers the instance keys
+// of a device class from 0000, so on a machine with one network adapter and TCP/IP
+// only, TCP/IP is bound there and reads its MaxMTU from there alone. Saving writes it
+// after the five keys above, in the place where a sixth one (0006) would come;
+// resetting deletes it in the same place.
+inline constexpr std::string_view kFirstBindingKey =
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000";
 inline constexpr std::string_view kTcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 inline constexpr std::string_view kMaxMtuValueName = "MaxMTU";
 inline constexpr std::string_view kRcvWindowValueName = "DefaultRcvWindow";
@@ -68,25 +75,24 @@ struct ActionOutcome
 };
 
 // Saves the two values typed by the user: mtuText as "MaxMTU" under each of the five
-// adapter binding keys, in the order 0002, 0001, 0003, 0004, 0005, then rwinText as
-// "DefaultRcvWindow" under the TCP stack key, all through RegEdit1 (whose settings
-// are left as the last write set them). Both texts are checked first with
-// parseTuningNumber(); if either is invalid nothing is written and the outcome names
-// the field and its range. What is written is the plain number, without blanks or
-// leading zeros. The six writes form one batch of the writer's store: if any write
-// fails the batch is rolled back and the outcome says what could not be saved and
-// why. On success the outcome is the "Saved!" message, quoting the numbers written.
-// When system is SystemReadsTuningValues::No, valid texts are refused instead: nothing
-// reaches RegEdit1 or its store, and the outcome, titled "Not Saved", says that this
-// Windows keeps its settings elsewhere and nothing was changed.
+// adapter binding keys, in the order 0002, 0001, 0003, 0004, 0005, and then under the
+// first binding key (0000), then rwinText as "DefaultRcvWindow" under the TCP stack
+// key, all through RegEdit1 (whose settings are left as the last write set them). Both texts are
+// checked first with parseTuningNumber(); if either is invalid nothing is written and the outcome
+// names the field and its range. What is written is the plain number, without blanks or leading
+// zeros. The seven writes form one batch of the writer's store: if any write fails the batch is
+// rolled back and the outcome says what could not be saved and why. On success the outcome is the
+// "Saved!" message, quoting the numbers written. When system is SystemReadsTuningValues::No, valid
+// texts are refused instead: nothing reaches RegEdit1 or its store, and the outcome, titled "Not
+// Saved", says that this Windows keeps its settings elsewhere and nothing was changed.
 ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuText,
                                std::string_view rwinText,
                                SystemReadsTuningValues system = SystemReadsTuningValues::Yes);
 
-// Deletes "MaxMTU" from each of the five adapter binding keys (0001 to 0005) and
-// "DefaultRcvWindow" from the TCP stack key, through modRegEdit::DeleteRegValue, as
-// one batch of store. A value or key that is not there is skipped; resetting never
-// creates a key or, for a file store, the file. If a value that is there cannot be
+// Deletes "MaxMTU" from each of the five adapter binding keys (0001 to 0005) and then
+// from the first binding key (0000), and "DefaultRcvWindow" from the TCP stack key, through
+// modRegEdit::DeleteRegValue, as one batch of store. A value or key that is not there is skipped;
+// resetting never creates a key or, for a file store, the file. If a value that is there cannot be
 // deleted, the batch is rolled back and the outcome says which value and why.
 // Otherwise the outcome is the "Settings reset!" message. When system is
 // SystemReadsTuningValues::No, store is not touched at all and the outcome, titled

@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace lumox::testing {
 namespace {
-
 
 const std::string savedNote =
     " saved! NOTE: Changes will only take affect after you have restarted your computer. Also "
@@ -253,6 +253,7 @@ void expectSavedSet(StoreBackend &backend, std::string_view mtu, std::string_vie
     for (const std::string &key : adapterKeys) {
         EXPECT_EQ(stringAt(backend, key, "MaxMTU"), std::string(mtu)) << key;
     }
+    EXPECT_EQ(stringAt(backend, firstBindingKey, "MaxMTU"), std::string(mtu));
     EXPECT_EQ(stringAt(backend, tcpKey, "DefaultRcvWindow"), std::string(rwin));
 }
 
@@ -261,6 +262,7 @@ void expectNothingStored(StoreBackend &backend)
     for (const std::string &key : adapterKeys) {
         EXPECT_FALSE(backend.readValue(key, "MaxMTU")) << key;
     }
+    EXPECT_FALSE(backend.readValue(firstBindingKey, "MaxMTU"));
     EXPECT_FALSE(backend.readValue(tcpKey, "DefaultRcvWindow"));
 }
 
@@ -336,6 +338,35 @@ TEST_P(RegistryStoreSuite, ResettingRemovesTheTuningValuesAndNothingElse)
     EXPECT_EQ(stringAt(backend(), tcpKey, "MaxConnectRetries"), "3");
 }
 
+// A machine with one network adapter and TCP/IP only: TCP/IP is the transport binding
+// 0000, with its description and addresses; 0001 to 0005 do not exist.
+TEST_P(RegistryStoreSuite, TheMtuReachesTcpIpBoundAtTheFirstBindingAndLeavesAgain)
+{
+    const std::vector<std::pair<std::string, std::string>> binding = {
+        {"DriverDesc", "TCP/IP"},      {"IPAddress", "192.168.1.20"},
+        {"IPMask", "255.255.255.0"},   {"DefaultGateway", "192.168.1.1"},
+        {"NameServer", "192.168.1.1"}, {"EnableDHCP", "0"},
+    };
+    for (const auto &[name, data] : binding) {
+        backend().plantValue(firstBindingKey, name, data);
+    }
+    const auto expectBindingKept = [&](const char *when) {
+        for (const auto &[name, data] : binding) {
+            EXPECT_EQ(stringAt(backend(), firstBindingKey, name), data) << name << " " << when;
+        }
+    };
+
+    RegistryWriter RegEdit1(store());
+    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
+    EXPECT_EQ(stringAt(backend(), firstBindingKey, "MaxMTU"), "1500");
+    expectBindingKept("after saving");
+
+    ASSERT_TRUE(resetTuningValues(store()).succeeded);
+    EXPECT_FALSE(backend().readValue(firstBindingKey, "MaxMTU"));
+    expectBindingKept("after resetting");
+    expectNothingStored(backend());
+}
+
 TEST_P(RegistryStoreSuite, ResettingWithNothingSavedCreatesNoKeyAndConfirms)
 {
     for (int round = 0; round < 2; ++round) {
@@ -347,6 +378,7 @@ TEST_P(RegistryStoreSuite, ResettingWithNothingSavedCreatesNoKeyAndConfirms)
     for (const std::string &key : adapterKeys) {
         EXPECT_FALSE(backend().keyExists(key)) << key;
     }
+    EXPECT_FALSE(backend().keyExists(firstBindingKey));
     EXPECT_FALSE(backend().keyExists(tcpKey));
 }
 

@@ -26,6 +26,9 @@ inline const std::array<std::string, 5> adapterKeys = {
     "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
     "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
 };
+// The first binding, where TCP/IP is bound on a machine with one network adapter.
+inline const std::string firstBindingKey =
+    "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000";
 inline const std::string sixthAdapterKey =
     "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0006";
 inline const std::string tcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";

@@ -180,8 +180,8 @@ TEST_F(SqliteStoreTest, TheFileFollowsTheDocumentedLayout)
               "hive,path");
     EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values WHERE hive = 'HKEY_LOCAL_MACHINE' "
                          "AND type = 1 AND substr(path, 1, 1) <> '\\'"),
-              "6");
-    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "6");
+              "7");
+    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "7");
     // Every parent of a key is a key of its own, as in the registry.
     EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_keys WHERE path IN ('System', "
                          "'System\\CurrentControlSet\\Services\\Class\\NetTrans', "
@@ -216,28 +216,35 @@ TEST_F(SqliteStoreTest, AnEmptyFileBecomesAStoreOnlyWhenSaving)
 TEST_F(SqliteStoreTest, AFailedWriteInTheMiddleOfASaveKeepsThePreviousSet)
 {
     // Another program's store that follows the layout, with a check of its own that
-    // refuses one of the values half-way through the save.
-    plantStore(file(), "CREATE TABLE reg_values (hive TEXT NOT NULL, path TEXT NOT NULL "
-                       "COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT "
-                       "NULL, data TEXT NOT NULL, PRIMARY KEY (hive, path, name), "
-                       "CHECK (NOT (path LIKE '%\\0004' AND data = '576'))) WITHOUT ROWID;");
-    SqliteRegistryStore store(file());
-    RegistryWriter RegEdit1(store);
-    ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
+    // refuses one of the values half-way through the save: under a binding in the
+    // middle, and under the first binding, written last of the MTUs.
+    for (const std::string binding : {"0004", "0000"}) {
+        std::filesystem::remove(file());
+        plantStore(file(), "CREATE TABLE reg_values (hive TEXT NOT NULL, path TEXT NOT NULL "
+                           "COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT "
+                           "NULL, data TEXT NOT NULL, PRIMARY KEY (hive, path, name), "
+                           "CHECK (NOT (path LIKE '%\\" +
+                               binding + "' AND data = '576'))) WITHOUT ROWID;");
+        SqliteRegistryStore store(file());
+        RegistryWriter RegEdit1(store);
+        ASSERT_TRUE(saveTuningValues(RegEdit1, "1500", "5840").succeeded);
 
-    const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
-    EXPECT_FALSE(outcome.succeeded);
-    EXPECT_EQ(outcome.title, "Not Saved");
-    EXPECT_NE(outcome.text.find("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\"
-                                "NetTrans\\0004"),
-              std::string::npos)
-        << outcome.text;
-    EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
+        const ActionOutcome outcome = saveTuningValues(RegEdit1, "576", "2144");
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(outcome.title, "Not Saved");
+        EXPECT_NE(outcome.text.find("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\"
+                                    "Class\\NetTrans\\" +
+                                    binding),
+                  std::string::npos)
+            << outcome.text;
+        EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
 
-    RawStore raw(file());
-    EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
-                         "(SELECT data FROM reg_values ORDER BY path)"),
-              "1500,1500,1500,1500,1500,5840");
+        RawStore raw(file());
+        EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
+                             "(SELECT data FROM reg_values ORDER BY path)"),
+                  "1500,1500,1500,1500,1500,1500,5840")
+            << binding;
+    }
 }
 
 TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
@@ -251,7 +258,7 @@ TEST_F(SqliteStoreTest, ObjectsThatCanChangeWhatIsWrittenAreNeverReportedSaved)
         EXPECT_NE(outcome.text.find("Nothing was saved."), std::string::npos) << outcome.text;
         EXPECT_EQ(RawStore(file()).scalar("SELECT group_concat(data, ',') FROM "
                                           "(SELECT data FROM reg_values ORDER BY path)"),
-                  "1500,1500,1500,1500,1500,5840")
+                  "1500,1500,1500,1500,1500,1500,5840")
             << planted;
     };
 

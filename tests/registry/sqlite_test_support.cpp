@@ -256,7 +256,9 @@ std::optional<std::uint32_t> completeSet(const std::filesystem::path &file)
 {
     RawStore raw(file);
     std::optional<std::string> mtu;
-    for (const std::string &key : adapterKeys) {
+    std::vector<std::string> mtuKeys(adapterKeys.begin(), adapterKeys.end());
+    mtuKeys.push_back(firstBindingKey);
+    for (const std::string &key : mtuKeys) {
         const std::optional<StoredValue> value = raw.value(key, "MaxMTU");
         if (!value) {
             ADD_FAILURE() << "MaxMTU is missing under " << key;
@@ -276,7 +278,7 @@ std::optional<std::uint32_t> completeSet(const std::filesystem::path &file)
                       << " does not belong to MaxMTU " << number;
         return std::nullopt;
     }
-    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "6");
+    EXPECT_EQ(raw.scalar("SELECT count(*) FROM reg_values"), "7");
     return number;
 }
 

@@ -243,6 +243,7 @@ TEST(SavingTuningValues, WritesInTheOrderOfTheBindingsAsOneBatch)
         {"setStringValue", netTrans + "0003", "MaxMTU", "1500"},
         {"setStringValue", netTrans + "0004", "MaxMTU", "1500"},
         {"setStringValue", netTrans + "0005", "MaxMTU", "1500"},
+        {"setStringValue", netTrans + "0000", "MaxMTU", "1500"},
         {"setStringValue", mstcp, "DefaultRcvWindow", "5840"},
     };
     EXPECT_EQ(writes, expected);
@@ -300,13 +301,17 @@ TEST(SavingTuningValues, AFailedWriteIsReportedAndRolledBack)
          "The MaxMTU setting could not be saved under HKEY_LOCAL_MACHINE\\System\\"
          "CurrentControlSet\\Services\\Class\\NetTrans\\0004: the disk is full. Nothing was "
          "saved."},
-        {18, RegistryResult::failure("the key is marked for deletion"),
+        {18, RegistryResult::accessDenied("access is denied"),
+         "The MaxMTU setting could not be saved under HKEY_LOCAL_MACHINE\\System\\"
+         "CurrentControlSet\\Services\\Class\\NetTrans\\0000: access is denied. Nothing was "
+         "saved."},
+        {21, RegistryResult::failure("the key is marked for deletion"),
          "The RWIN (DefaultRcvWindow) setting could not be saved under HKEY_LOCAL_MACHINE\\"
          "System\\CurrentControlSet\\Services\\VxD\\MSTCP: the key is marked for deletion. "
          "Nothing was saved."},
         {1, RegistryResult::accessDenied("the store is read-only"),
          "The settings could not be saved: the store is read-only. Nothing was saved."},
-        {19, RegistryResult::failure("a disk error occurred"),
+        {22, RegistryResult::failure("a disk error occurred"),
          "The settings could not be saved: a disk error occurred. Nothing was saved."},
     };
     for (const Case &c : cases) {
@@ -321,7 +326,7 @@ TEST(SavingTuningValues, AFailedWriteIsReportedAndRolledBack)
         EXPECT_EQ(outcome.text, c.expected);
         ASSERT_EQ(store.values.size(), 1u) << "failing at call " << c.failAt;
         EXPECT_EQ(store.values.begin()->second, "576");
-        if (c.failAt > 1 && c.failAt < 19) {
+        if (c.failAt > 1 && c.failAt < 22) {
             EXPECT_EQ(store.calls.back().operation, "rollbackBatch");
         }
     }
@@ -362,6 +367,7 @@ TEST(ResettingTuningValues, DeletesEachValueOnceInOrderAsOneBatch)
         "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003",
         "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0004",
         "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0005",
+        "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000",
         "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
     };
     EXPECT_EQ(opened, expected);

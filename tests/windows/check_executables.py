@@ -4,8 +4,8 @@
     check_executables.py X86_EXE X64_EXE
 
 For each: a PE32 (i686) or PE32+ (x86_64) GUI program, stripped, that imports from
-the Windows DLLs listed below only (no libstdc++, libgcc or winpthread beside it, and
-no OLE), and whose manifest runs it as the invoking user (no elevation) and asks for no
+kernel32, user32, gdi32 and advapi32 only (no C runtime DLL, no libstdc++, libgcc or
+winpthread beside it, and no OLE), and whose manifest runs it as the invoking user (no elevation) and asks for no
 visual styles. The i686 one must ask for a subsystem version the Windows 95 family
 accepts (4.0), and import only functions that Windows 95 provides
 (windows95_functions.py), no wide-character stub but those known to be harmless. Prints
@@ -17,11 +17,12 @@ import sys
 
 from windows95_functions import HARMLESS_STUBS, PROVIDED
 
-# The DLLs each executable may import: Windows' own, and the C runtime msvcrt.dll. The
-# common controls are loaded when the main window is made, not imported.
+# The DLLs each executable may import: those every Windows from 95 on has, and no C
+# runtime, which Windows 95 lacks. The common controls are loaded when the main window
+# is made, not imported.
 ALLOWED_DLLS = {
-    "x86": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"},
-    "x64": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"},
+    "x86": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll"},
+    "x64": {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll"},
 }
 MACHINES = {"x86": (0x014C, 0x10B, "PE32"), "x64": (0x8664, 0x20B, "PE32+")}
 SUBSYSTEM_WINDOWS_GUI = 2

@@ -296,6 +296,7 @@ std::vector<std::string> tuningValues()
     for (const std::string &path : adapterKeys) {
         add(path, "MaxMTU");
     }
+    add(firstBindingKey, "MaxMTU");
     add(tcpKey, "DefaultRcvWindow");
     return lines;
 }
@@ -306,6 +307,7 @@ std::vector<std::string> expectedValues(const char *mtu, const char *rwin)
     for (const std::string &path : adapterKeys) {
         lines.push_back(path + "\\MaxMTU=" + std::to_string(kRegSzType) + ":" + mtu);
     }
+    lines.push_back(firstBindingKey + "\\MaxMTU=" + std::to_string(kRegSzType) + ":" + mtu);
     lines.push_back(tcpKey + "\\DefaultRcvWindow=" + std::to_string(kRegSzType) + ":" + rwin);
     return lines;
 }
@@ -423,11 +425,12 @@ TEST(ProgramProcess, ACloseMessageToTheMainWindowEndsTheProgram)
     EXPECT_EQ(*exitCode, 0u);
 }
 
-TEST(ProgramProcess, SaveWritesTheSixValuesAndResetRemovesThem)
+TEST(ProgramProcess, SaveWritesTheSevenValuesAndResetRemovesThem)
 {
     for (const std::string &path : adapterKeys) {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
     }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, firstBindingKey.c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, tcpKey.c_str());
     const std::vector<std::string> nothing = tuningValues();
 

@@ -144,7 +144,8 @@ protected:
 
 TEST_F(Win32UndoTest, AFailedFirstSaveRemovesTheKeysItCreated)
 {
-    for (const int refused : {1, 4, 6}) {
+    // The first, a middle and the last MaxMTU write (the one to 0000), and the RWIN one.
+    for (const int refused : {1, 4, 6, 7}) {
         RefusingStore store(m_backend.store(), refused);
         RegistryWriter RegEdit1(store);
         const ActionOutcome outcome = saveTuningValues(RegEdit1, "1500", "5840");
@@ -166,7 +167,7 @@ TEST_F(Win32UndoTest, AFailedSaveRestoresThePreviousValues)
     RefusingStore store(m_backend.store(), 6);
     RegistryWriter RegEdit1(store);
     EXPECT_FALSE(saveTuningValues(RegEdit1, "576", "2144").succeeded);
-    for (const char *binding : {"0001", "0002", "0003", "0004", "0005"}) {
+    for (const char *binding : {"0001", "0002", "0003", "0004", "0005", "0000"}) {
         const std::optional<StoredValue> value =
             m_backend.readValue(netTransKey + "\\" + binding, "MaxMTU");
         ASSERT_TRUE(value) << binding;

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +15,17 @@
 namespace lumox {
 
 namespace {
+
+// The blanks and the lower case of the C locale, the only one the program uses: ASCII.
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Read control plus query, set, create subkey, enumerate, notify and create link.
 constexpr REGSAM kDeleteAccess = 0x2003F;
@@ -58,14 +68,13 @@ std::string describeError(LONG code)
     std::string text =
         length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
     LocalFree(buffer);
-    while (!text.empty() &&
-           (std::isspace(static_cast<unsigned char>(text.back())) != 0 || text.back() == '.')) {
+    while (!text.empty() && (isAsciiSpace(text.back()) || text.back() == '.')) {
         text.pop_back();
     }
     if (text.empty()) {
         text = "the registry reported an error";
     }
-    text.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text.front())));
+    text.front() = asciiLower(text.front());
     return text + " (error " + std::to_string(code) + ")";
 }
 
@@ -127,8 +136,7 @@ RegistryResult unrepresentable(std::string_view what)
 
 std::string lowered(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(), asciiLower);
     return text;
 }
 
