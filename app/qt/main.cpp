@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "qt_text.h"
 #include "splash_window.h"
+#include "texts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -39,8 +41,7 @@ bool displayAvailable(int argc, char **argv)
 int main(int argc, char **argv)
 {
     if (!displayAvailable(argc, argv)) {
-        std::fputs("Lumox2k: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
-                   stderr);
+        std::fputs(std::string(lumox::texts::noDisplay).c_str(), stderr);
         return 1;
     }
 

@@ -257,51 +257,14 @@ void frmMain::Form_Command(HWND, int id, HWND, UINT code)
     if (entry == nullptr) {
         return;
     }
-    const std::string_view name = entry->name;
-    switch (entry->kind) {
-    case layout::Kind::TextBox:
-        if (code != EN_CHANGE) {
-            return;
-        }
-        if (name == "txtMTU") {
-            txtMTU_Change();
-        } else if (name == "txtRWIN") {
-            txtRWIN_Change();
-        }
-        return;
-    case layout::Kind::Button:
-        if (code != BN_CLICKED) {
-            return;
-        }
-        if (name == "cmdSaveMTU") {
-            cmdSaveMTU_Click();
-        } else if (name == "cmdSave") {
-            cmdSave_Click();
-        } else if (name == "cmdResetMTU") {
-            cmdResetMTU_Click();
-        } else if (name == "cmdReset") {
-            cmdReset_Click();
-        } else if (name == "cmdExit") {
-            cmdExit_Click();
-        }
-        return;
-    case layout::Kind::BannerSlot:
-        if (code != STN_CLICKED) {
-            return;
-        }
-        if (name == "imgAds") {
-            imgAds_Click();
-        } else if (name == "imgAds2") {
-            imgAds2_Click();
-        } else if (name == "imgAds3") {
-            imgAds3_Click();
-        } else if (name == "imgAds4") {
-            // The exit page's banner opens the sponsor page like the other three.
-            imgAds_Click();
-        }
-        return;
-    default:
-        return;
+    // The notification that stands for each kind's routed event.
+    const bool routed = (entry->kind == layout::Kind::TextBox && code == EN_CHANGE) ||
+                        (entry->kind == layout::Kind::Button && code == BN_CLICKED) ||
+                        (entry->kind == layout::Kind::BannerSlot && code == STN_CLICKED);
+    if (routed) {
+        m_behaviour->handle(entry->name, entry->kind == layout::Kind::TextBox
+                                             ? ControlEvent::Change
+                                             : ControlEvent::Click);
     }
 }
 
@@ -386,59 +349,9 @@ void frmMain::Form_NcDestroy(HWND hwnd)
     }
 }
 
-void frmMain::txtMTU_Change()
-{
-    m_behaviour->txtMTU_Change();
-}
-
-void frmMain::txtRWIN_Change()
-{
-    m_behaviour->txtRWIN_Change();
-}
-
-void frmMain::cmdSaveMTU_Click()
-{
-    m_behaviour->cmdSaveMTU_Click();
-}
-
-void frmMain::cmdSave_Click()
-{
-    m_behaviour->cmdSave_Click();
-}
-
-void frmMain::cmdResetMTU_Click()
-{
-    m_behaviour->cmdResetMTU_Click();
-}
-
-void frmMain::cmdReset_Click()
-{
-    m_behaviour->cmdReset_Click();
-}
-
-void frmMain::imgAds_Click()
-{
-    m_behaviour->imgAds_Click();
-}
-
-void frmMain::imgAds2_Click()
-{
-    m_behaviour->imgAds2_Click();
-}
-
-void frmMain::imgAds3_Click()
-{
-    m_behaviour->imgAds3_Click();
-}
-
 void frmMain::tmrAds_Timer()
 {
-    m_behaviour->tmrAds_Timer();
-}
-
-void frmMain::cmdExit_Click()
-{
-    m_behaviour->cmdExit_Click();
+    m_behaviour->handle(layout::bannerTimerName, ControlEvent::Timer);
 }
 
 } // namespace lumox::win32
