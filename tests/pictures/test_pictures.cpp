@@ -9,6 +9,7 @@
 
 #include "picture_decoder.h"
 #include "pictures.h"
+#include "sponsor_draw.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -482,7 +483,7 @@ INSTANTIATE_TEST_SUITE_P(AllSponsors, SponsorBanner, testing::ValuesIn(sponsorTa
 TEST(SponsorBanners, DifferFromEachOtherAndNumberEightIsTheInitialPicture)
 {
     std::vector<QByteArray> files;
-    for (int n = 1; n <= lumox::pictures::sponsorCount; ++n)
+    for (int n = 1; n <= lumox::sponsorPictureCount; ++n)
         files.push_back(readFile(lumox::pictures::sponsorBanner(n)));
     for (std::size_t a = 0; a < files.size(); ++a) {
         for (std::size_t b = a + 1; b < files.size(); ++b)
