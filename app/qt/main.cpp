@@ -1,7 +1,6 @@
 #include "classic_look.h"
 #include "controls.h"
 #include "identity.h"
-#include "lumox_version.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "splash_window.h"

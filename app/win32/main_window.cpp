@@ -3,6 +3,7 @@
 #include "ansi_text.h"
 #include "banner_slot.h"
 #include "control_names.h"
+#include "form_window.h"
 #include "identity.h"
 #include "main_window_behaviour.h"
 #include "message_boxes.h"
@@ -152,34 +153,21 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
     if (instance == nullptr || store == nullptr || frmMain::instance() != nullptr) {
         return nullptr;
     }
-    WNDCLASSA windowClass = {};
-    if (!GetClassInfoA(instance, className, &windowClass)) {
-        windowClass.lpfnWndProc = &frmMain::windowProc;
-        windowClass.hInstance = instance;
-        // The program's icon, which the window's taskbar button shows.
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = className;
-        if (RegisterClassA(&windowClass) == 0) {
-            return nullptr;
-        }
-    }
-    if (!registerControlClasses(instance) || !loadCommonControls()) {
+    const std::string title(identity::programTitle);
+    // A popup with a taskbar button and the program's icon.
+    const FormWindow form{className,
+                          &frmMain::windowProc,
+                          IDI_PROGRAM,
+                          WS_EX_APPWINDOW,
+                          title.c_str(),
+                          layout::twipsToPixels(layout::mainWindowClient.width),
+                          layout::twipsToPixels(layout::mainWindowClient.height)};
+    if (!registerFormClass(instance, form) || !registerControlClasses(instance) ||
+        !loadCommonControls()) {
         return nullptr;
     }
-
-    const int width = layout::twipsToPixels(layout::mainWindowClient.width);
-    const int height = layout::twipsToPixels(layout::mainWindowClient.height);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
     WindowCreation<frmMain> params{new frmMain(instance, std::move(store), system), false};
-    const std::string title(identity::programTitle);
-    // A popup has neither border nor title bar; WS_EX_APPWINDOW gives it a taskbar button.
-    HWND hwnd =
-        CreateWindowExA(WS_EX_APPWINDOW, className, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, left,
-                        top, width, height, nullptr, nullptr, instance, &params);
+    HWND hwnd = createFormWindow(instance, form, &params);
     if (!params.adopted) {
         // The window never took the object over.
         delete params.form;
