@@ -4,12 +4,13 @@
 #include "controls.h"
 #include "event_routes.h"
 #include "form_builder.h"
+#include "frm_sponsors.h"
 #include "identity.h"
 #include "layout.h"
 #include "locale_number_format.h"
 #include "message_boxes.h"
 #include "qt_text.h"
-#include "sponsor_banners.h"
+#include "sponsor_launcher.h"
 #include "twips.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "frm_sponsors.h"
 #include "main_window_behaviour.h"
 #include "registry_access.h"
-#include "sponsor_banners.h"
 
 #include <QPointer>
 #include <QString>
