@@ -5,6 +5,7 @@
 #include "control_names.h"
 #include "form_window.h"
 #include "identity.h"
+#include "labels.h"
 #include "main_window_behaviour.h"
 #include "message_boxes.h"
 #include "resource.h"
@@ -206,22 +207,20 @@ void frmMain::show()
 
 LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    frmMain *self = windowObject<frmMain>(hwnd, message, lParam);
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCCREATE) {
-        self->m_hwnd = hwnd;
-    }
+    return formWindowProc(hwnd, message, wParam, lParam, &frmMain::m_hwnd, &frmMain::Form_Message);
+}
+
+LRESULT frmMain::Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
-        HANDLE_MSG(hwnd, WM_COMMAND, self->Form_Command);
-        HANDLE_MSG(hwnd, WM_NOTIFY, self->Form_Notify);
-        HANDLE_MSG(hwnd, WM_DRAWITEM, self->Form_DrawItem);
-        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
-        HANDLE_MSG(hwnd, WM_ACTIVATE, self->Form_Activate);
-        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
-        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_CREATE, Form_Create);
+        HANDLE_MSG(hwnd, WM_COMMAND, Form_Command);
+        HANDLE_MSG(hwnd, WM_NOTIFY, Form_Notify);
+        HANDLE_MSG(hwnd, WM_DRAWITEM, Form_DrawItem);
+        HANDLE_MSG(hwnd, WM_TIMER, Form_Timer);
+        HANDLE_MSG(hwnd, WM_ACTIVATE, Form_Activate);
+        HANDLE_MSG(hwnd, WM_CLOSE, Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, Form_Destroy);
         HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -102,6 +102,8 @@ private:
     static frmMain *fromWindow(HWND hwnd);
     static DestroyedHook &destroyedHook();
 
+    // Hands each message of the window to its handler below.
+    LRESULT Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Message handlers.
     BOOL Form_Create(HWND hwnd, LPCREATESTRUCTA create);
     void Form_Command(HWND hwnd, int id, HWND control, UINT code);
@@ -114,6 +116,7 @@ private:
     static void Form_NcDestroy(HWND hwnd);
 
     bool createControls();
+    bool createToolTips();
     HWND createTabControl(const layout::Control &control, HWND parent, const RECT &pixels, int id);
     HWND createBanner(const layout::Control &control, HWND parent, const RECT &pixels, int id);
     const layout::Control *tableControl(int id) const;

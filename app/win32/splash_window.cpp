@@ -76,18 +76,17 @@ void frmStartup::show()
 
 LRESULT CALLBACK frmStartup::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    frmStartup *self = windowObject<frmStartup>(hwnd, message, lParam);
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCCREATE) {
-        self->m_hwnd = hwnd;
-    }
+    return formWindowProc(hwnd, message, wParam, lParam, &frmStartup::m_hwnd,
+                          &frmStartup::Form_Message);
+}
+
+LRESULT frmStartup::Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
-        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
-        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
-        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_CREATE, Form_Create);
+        HANDLE_MSG(hwnd, WM_TIMER, Form_Timer);
+        HANDLE_MSG(hwnd, WM_CLOSE, Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, Form_Destroy);
         HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -52,6 +52,8 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static frmStartup *fromWindow(HWND hwnd);
 
+    // Hands each message of the window to its handler below.
+    LRESULT Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Message handlers.
     BOOL Form_Create(HWND hwnd, LPCREATESTRUCT create);
     void Form_Timer(HWND hwnd, UINT id);

@@ -136,7 +136,9 @@ Values savedValues(const std::string &mtu, const std::string &rwin)
     return values;
 }
 
-// What each routed control event does, through the face and the store alone.
+// What each routed control event does, through the face and the store alone. One
+// scenario, longer than a function should be, because each step starts from what the
+// step before left in the store and on the face.
 TEST(CoreMainWindowBehaviour, RoutedEventsSaveResetDrawAndOpenTheSponsorPage)
 {
     namespace tt = lumox::tuning_texts;

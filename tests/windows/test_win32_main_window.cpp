@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "decoded_resource.h"
 #include "expected_main_window.h"
+#include "labels.h"
 #include "main_window.h"
 #include "message_boxes.h"
 #include "splash_window.h"
