@@ -46,5 +46,5 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/com.example.Lumox2000.metainfo.xm
                ${LUMOX_GENERATED_DIR}/com.example.Lumox2000.metainfo.xml @ONLY)
 
 # The generated header, for whatever includes it: the code and the resource script.
-add_library(lumox_version INTERFACE)
-target_include_directories(lumox_version INTERFACE ${LUMOX_GENERATED_DIR})
+add_library(lumox_identity INTERFACE)
+target_include_directories(lumox_identity INTERFACE ${LUMOX_GENERATED_DIR})

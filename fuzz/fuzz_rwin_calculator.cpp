@@ -35,10 +35,10 @@ using lumox::fuzzing::printable;
 
 // The calculator as the Qt front end drives it: the shared rules in a locale's number
 // format, over QString texts handed over in UTF-8.
-class RwinCalculator
+class LocaleCalculator
 {
 public:
-    explicit RwinCalculator(const QLocale &locale = QLocale::c())
+    explicit LocaleCalculator(const QLocale &locale = QLocale::c())
         : m_rules(lumox::numberFormatOf(locale))
     {
     }
@@ -69,7 +69,7 @@ struct LocaleCase
 {
     const char *name;
     QLocale locale;
-    RwinCalculator calculator;
+    LocaleCalculator calculator;
 };
 
 QLocale refusingGroups(const char *name)
@@ -93,7 +93,7 @@ std::array<LocaleCase, localeNames.size()> &localeCases()
         std::array<LocaleCase, localeNames.size()> made;
         for (std::size_t i = 0; i < localeNames.size(); ++i)
             made[i] = {localeNames[i], refusingGroups(localeNames[i]),
-                       RwinCalculator(QLocale(QLatin1String(localeNames[i])))};
+                       LocaleCalculator(QLocale(QLatin1String(localeNames[i])))};
         return made;
     }();
     return cases;
@@ -198,7 +198,7 @@ bool sameBits(const std::optional<double> &a, const std::optional<double> &b)
 
 void checkReading(const LocaleCase &locale, const QString &text, const QString &other)
 {
-    const RwinCalculator &calculator = locale.calculator;
+    const LocaleCalculator &calculator = locale.calculator;
     const std::string context = describe(locale, text, other);
     const std::optional<double> value = calculator.readNumber(text);
     LUMOX_FUZZ_CHECK(!value || std::isfinite(*value), context);
@@ -226,7 +226,7 @@ void checkReading(const LocaleCase &locale, const QString &text, const QString &
 
 void checkProposal(const LocaleCase &locale, const QString &mtu, const QString &rwin)
 {
-    const RwinCalculator &calculator = locale.calculator;
+    const LocaleCalculator &calculator = locale.calculator;
     const std::string context = describe(locale, mtu, rwin);
     const std::optional<double> mtuValue = calculator.readNumber(mtu);
     const std::optional<QString> proposal = calculator.proposalText(mtu);
@@ -266,7 +266,7 @@ void checkProposal(const LocaleCase &locale, const QString &mtu, const QString &
 
 void checkComparison(const LocaleCase &locale, const QString &mtu, const QString &rwin)
 {
-    const RwinCalculator &calculator = locale.calculator;
+    const LocaleCalculator &calculator = locale.calculator;
     const std::string context = describe(locale, mtu, rwin);
     const std::optional<double> mtuValue = calculator.readNumber(mtu);
     const std::optional<double> rwinValue = calculator.readNumber(rwin);
