@@ -73,7 +73,9 @@ public:
     void cmdExit_Click();
 
     // Runs the handler routed to the named control's event and returns true, or
-    // returns false and does nothing when the event is not handled.
+    // returns false and does nothing when the event is not handled. Not const: the
+    // handler, run through a member pointer, changes the behaviour's state.
+    // cppcheck-suppress functionConst
     bool handle(std::string_view control, ControlEvent event);
 
     // The sponsor number drawn at the last banner change, 0 before the first.
