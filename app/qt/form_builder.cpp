@@ -7,7 +7,6 @@
 #include "twips.h"
 
 #include <QColor>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -159,17 +158,23 @@ QWidget *makeControl(const layout::Control &control, QWidget *parent)
 
 } // namespace
 
-void buildFormControls(QWidget &form, std::span<const layout::Control> table)
+FormControls buildFormControls(QWidget &form, std::span<const layout::Control> table)
 {
-    QHash<QString, QWidget *> made;
+    FormControls made;
     for (const layout::Control &control : table) {
-        QWidget *parent = control.parent.empty() ? &form : made.value(qs(control.parent));
-        Q_ASSERT(parent != nullptr);
+        QWidget *parent = &form;
+        if (!control.parent.empty()) {
+            const auto found = made.find(control.parent);
+            // The table names each parent before its children.
+            Q_ASSERT(found != made.end());
+            parent = found != made.end() ? found->second : &form;
+        }
         if (auto *tabs = qobject_cast<TabControl *>(parent); tabs != nullptr && control.page >= 0)
             parent = tabs->page(control.page);
         if (QWidget *widget = makeControl(control, parent))
-            made.insert(qs(control.name), widget);
+            made.emplace(control.name, widget);
     }
+    return made;
 }
 
 } // namespace lumox

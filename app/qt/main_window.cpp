@@ -61,13 +61,13 @@ public:
             m_window.m_sponsors = std::make_unique<frmSponsors>();
         // The banners share the store's own picture.
         const QPixmap &picture = m_window.m_sponsors->picture(sponsorNumber);
-        for (BannerSlot *banner : m_window.findChildren<BannerSlot *>())
+        for (BannerSlot *banner : m_window.m_banners)
             banner->setPixmap(picture);
     }
     void unload() override { m_window.close(); }
 
 private:
-    QLineEdit *box(const char *name) const { return m_window.control<QLineEdit>(name); }
+    QLineEdit *box(std::string_view name) const { return m_window.control<QLineEdit>(name); }
 
     frmMain &m_window;
 };
@@ -107,7 +107,11 @@ frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
                  twipsToPixels(layout::mainWindowClient.height));
     setAutoFillBackground(true);
 
-    buildFormControls(*this, layout::mainWindowControls());
+    m_controls = buildFormControls(*this, layout::mainWindowControls());
+    for (const layout::Control &entry : layout::mainWindowControls()) {
+        if (entry.kind == layout::Kind::BannerSlot)
+            m_banners.append(control<BannerSlot>(entry.name));
+    }
     auto *timer = new QTimer(this);
     timer->setObjectName(qs(layout::bannerTimerName));
     timer->setInterval(bannerIntervalMs);
@@ -122,8 +126,8 @@ frmMain::~frmMain() = default;
 void frmMain::connectEvents()
 {
     for (const EventRoute &route : mainWindowEventRoutes()) {
+        const auto run = [this, handler = route.handler] { ((*m_behaviour).*handler)(); };
         const std::string_view name = route.control;
-        const auto run = [this, name, event = route.event] { m_behaviour->handle(name, event); };
         QObject *source = findChild<QObject *>(qs(name));
         Q_ASSERT(source != nullptr);
         switch (route.event) {

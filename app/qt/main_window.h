@@ -1,17 +1,21 @@
 #pragma once
 
+#include "form_builder.h"
 #include "frm_sponsors.h"
 #include "main_window_behaviour.h"
 #include "registry_access.h"
 
+#include <QList>
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace lumox {
+
+class BannerSlot;
 
 // The program's only working window: a borderless, fixed-size window whose
 // face is one tab control with four pages, built from the layout table (layout.h).
@@ -53,10 +57,12 @@ protected:
 private:
     void connectEvents();
     void setFocusOrder();
-    // The window's control of the given name, of type Widget; null when there is none.
-    template <typename Widget> Widget *control(const char *name) const
+    // The window's table control of the given name, of type Widget; null when there is
+    // none.
+    template <typename Widget> Widget *control(std::string_view name) const
     {
-        return findChild<Widget *>(QString::fromLatin1(name));
+        const auto found = m_controls.find(name);
+        return found != m_controls.end() ? qobject_cast<Widget *>(found->second) : nullptr;
     }
 
     // The window as the shared behaviour sees it.
@@ -67,6 +73,9 @@ private:
     // The hidden picture store, created by the first banner change and kept
     // for as long as the window lives, that is until the program ends.
     std::unique_ptr<frmSponsors> m_sponsors;
+    // The table's controls by name, and the banner slots among them, found once.
+    FormControls m_controls;
+    QList<BannerSlot *> m_banners;
 
     static QPointer<frmMain> s_instance;
 };
