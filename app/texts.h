@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity.h"
+
 #include <string>
 #include <string_view>
 
@@ -104,6 +106,6 @@ inline std::string sponsorPageUnavailable(std::string_view address)
 // What the Linux program says on its error output when it finds no display to show its
 // windows on.
 inline constexpr std::string_view noDisplay =
-    "Lumox2k: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n";
+    LUMOX_EXECUTABLE ": no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n";
 
 } // namespace lumox::texts
