@@ -11,10 +11,6 @@ namespace {
 
 namespace t = lumox::texts;
 
-// Accessible names of the controls that have no text of their own.
-constexpr std::string_view bannerFrameName = "Sponsor banner";
-constexpr std::string_view bannerSlotName = "Sponsor banner: click to visit the sponsor";
-
 constexpr Control label(std::string_view name, std::string_view parent, int page, TwipsRect rect,
                         std::string_view text, Style style)
 {
@@ -38,14 +34,14 @@ constexpr Control bannerFrame(std::string_view name, std::string_view parent, in
                               int top, int focusOrder)
 {
     return {name, Kind::BannerFrame, parent,     page, {left, top, 1860, 960},
-            {},   Style::Sunken,     focusOrder, {},   bannerFrameName,
+            {},   Style::Sunken,     focusOrder, {},   t::bannerFrameName,
             {}};
 }
 
 constexpr Control bannerSlot(std::string_view name, std::string_view frame, int page)
 {
-    return {name, Kind::BannerSlot, frame, page, {0, 0, 1800, 900}, {}, Style::None, -1,
-            {},   bannerSlotName,   {}};
+    return {name, Kind::BannerSlot,  frame, page, {0, 0, 1800, 900}, {}, Style::None, -1,
+            {},   t::bannerSlotName, {}};
 }
 
 constexpr int information = 0;
@@ -64,7 +60,7 @@ constexpr std::array mainControls = {
             Style::None,
             11,
             {},
-            "Pages",
+            t::tabControlName,
             {}},
 
     // "Information": everything visible lies in Picture2.
@@ -77,7 +73,7 @@ constexpr std::array mainControls = {
             Style::None,
             13,
             {},
-            "Information",
+            t::informationTab,
             {}},
     Control{"RegEdit1",
             Kind::Registry,
@@ -88,7 +84,7 @@ constexpr std::array mainControls = {
             Style::None,
             -1,
             {},
-            "Registry",
+            t::registryName,
             {}},
     label("lblReg", "Picture2", information, {120, 0, 5055, 495}, t::informationHeading,
           Style::Heading),
@@ -116,7 +112,7 @@ constexpr std::array mainControls = {
             Style::None,
             1,
             t::mtuToolTip,
-            "MaxMTU setting",
+            t::mtuBoxName,
             t::mtuDescription},
     button("cmdSaveMTU", mtu, {3480, 2760, 1815, 495}, t::saveButton, 2, t::saveDescription),
     button("cmdResetMTU", mtu, {3480, 3240, 1815, 495}, t::resetButton, 3, t::resetDescription),
@@ -140,7 +136,7 @@ constexpr std::array mainControls = {
             Style::None,
             4,
             t::rwinToolTip,
-            "RWIN setting",
+            t::rwinBoxName,
             t::rwinDescription},
     // Empty until the calculator fills it, so it carries a name of its own.
     Control{"lblCalc",
@@ -152,7 +148,7 @@ constexpr std::array mainControls = {
             Style::None,
             -1,
             {},
-            "RWIN formula",
+            t::formulaName,
             {}},
     button("cmdSave", rwin, {3480, 2760, 1815, 495}, t::saveButton, 5, t::saveDescription),
     button("cmdReset", rwin, {3480, 3240, 1815, 495}, t::resetButton, 6, t::resetDescription),

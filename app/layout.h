@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts.h"
+
 #include <array>
 #include <span>
 #include <string_view>
@@ -78,8 +80,8 @@ inline constexpr TwipsRect mainWindowClient = {0, 0, 5670, 5595};
 inline constexpr TwipsRect splashWindowClient = {0, 0, 4590, 4155};
 
 // The tab captions of SSTab1, left to right; page 0 is in front when the window opens.
-inline constexpr std::array<std::string_view, 4> tabCaptions = {"Information", "MTU Settings",
-                                                                "RWIN Settings", "Exit Lumox 2000"};
+inline constexpr std::array<std::string_view, 4> tabCaptions = {
+    texts::informationTab, texts::mtuTab, texts::rwinTab, texts::exitTab};
 // The height of SSTab1's one row of tabs in pixels.
 inline constexpr int tabStripHeight = 20;
 // The names of SSTab1's pages (objectName on Qt, the control name on Win32), in tab order.
@@ -101,6 +103,9 @@ struct Colour
 inline constexpr Colour headingGrey = {128, 128, 128};
 // The text colour of the donation notices (Style::Donation).
 inline constexpr Colour donationBlue = {0, 0, 255};
+
+// The name of frmMain's banner timer, which has no place in the table.
+inline constexpr std::string_view bannerTimerName = "tmrAds";
 
 // The splash timer's interval in milliseconds.
 inline constexpr int splashIntervalMs = 1250;

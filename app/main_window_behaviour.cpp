@@ -1,6 +1,7 @@
 #include "main_window_behaviour.h"
 
 #include "identity.h"
+#include "texts.h"
 #include "tuning_actions.h"
 
 #include <utility>
@@ -13,6 +14,15 @@ MainWindowBehaviour::MainWindowBehaviour(MainWindowFace &face, RwinRules rules,
     : m_face(face), m_rules(std::move(rules)), m_store(std::move(store)),
       RegEdit1(std::make_unique<RegistryWriter>(*m_store)), m_system(system)
 {
+}
+
+bool MainWindowBehaviour::handle(std::string_view control, ControlEvent event)
+{
+    const EventRoute *route = findEventRoute(control, event);
+    if (route == nullptr)
+        return false;
+    (this->*route->handler)();
+    return true;
 }
 
 void MainWindowBehaviour::txtMTU_Change()
@@ -55,7 +65,7 @@ void MainWindowBehaviour::imgAds_Click()
 {
     if (!m_face.openSponsorPage(sponsorPageAddress))
         m_face.showMessage(identity::programTitle,
-                           sponsorPageUnavailableMessage(sponsorPageAddress));
+                           texts::sponsorPageUnavailable(sponsorPageAddress));
 }
 
 void MainWindowBehaviour::imgAds2_Click()

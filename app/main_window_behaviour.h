@@ -1,5 +1,6 @@
 #pragma once
 
+#include "event_routes.h"
 #include "registry_access.h"
 #include "rwin_rules.h"
 #include "sponsor_draw.h"
@@ -12,8 +13,8 @@
 
 // The main window's behaviour, written once for both front ends and free of any
 // toolkit: what each of its eleven handlers does, and the state the window keeps
-// between them. Each front end's frmMain keeps its handlers under their own names
-// and hands every one of them to a MainWindowBehaviour.
+// between them. Each front end's frmMain hands every control event to handle(), which
+// runs the handler that the event routes (event_routes.h) name for it.
 namespace lumox {
 
 // What the behaviour needs of a front end's main window: the three controls the
@@ -45,8 +46,7 @@ public:
     // which saves and resets through store. system says whether the running system
     // reads the values that saving writes; where it does not, saving and resetting
     // leave store alone and say why. The face must outlive this object.
-    MainWindowBehaviour(MainWindowFace &face, RwinRules rules,
-                        std::unique_ptr<RegistryStore> store,
+    MainWindowBehaviour(MainWindowFace &face, RwinRules rules, std::unique_ptr<RegistryStore> store,
                         SystemReadsTuningValues system = SystemReadsTuningValues::Yes);
 
     MainWindowBehaviour(const MainWindowBehaviour &) = delete;
@@ -71,6 +71,12 @@ public:
     void tmrAds_Timer();
     // Unloads the window, and with it ends the program.
     void cmdExit_Click();
+
+    // Runs the handler routed to the named control's event and returns true, or
+    // returns false and does nothing when the event is not handled. Not const: the
+    // handler, run through a member pointer, changes the behaviour's state.
+    // cppcheck-suppress functionConst
+    bool handle(std::string_view control, ControlEvent event);
 
     // The sponsor number drawn at the last banner change, 0 before the first.
     std::int16_t sponsorNumber() const { return m_sponsorNumber; }

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "identity.h"
+
+#include <string>
 #include <string_view>
 
-// The texts of the main window, in one place. UTF-8 (all of them are plain ASCII),
-// free of any toolkit so that both front ends show the same words.
+// The texts the program shows, in one place: its windows' captions and help texts, the
+// names assistive technologies read out, and its messages (those of saving and
+// resetting are in tuning/tuning_texts.h, below the front ends). UTF-8 (all of them are
+// plain ASCII), free of any toolkit so that both front ends show the same words.
 namespace lumox::texts {
 
 inline constexpr std::string_view informationHeading = "Lumox 2000 Information";
@@ -14,6 +19,15 @@ inline constexpr std::string_view informationTab = "Information";
 inline constexpr std::string_view mtuTab = "MTU Settings";
 inline constexpr std::string_view rwinTab = "RWIN Settings";
 inline constexpr std::string_view exitTab = "Exit Lumox 2000";
+
+// What assistive technologies call the controls that have no text of their own.
+inline constexpr std::string_view tabControlName = "Pages";
+inline constexpr std::string_view registryName = "Registry";
+inline constexpr std::string_view mtuBoxName = "MaxMTU setting";
+inline constexpr std::string_view rwinBoxName = "RWIN setting";
+inline constexpr std::string_view formulaName = "RWIN formula";
+inline constexpr std::string_view bannerFrameName = "Sponsor banner";
+inline constexpr std::string_view bannerSlotName = "Sponsor banner: click to visit the sponsor";
 
 inline constexpr std::string_view donationNotice = "Send donations via UPS or FedEx to:";
 inline constexpr std::string_view exitDonationNotice = "PLEASESend donations via UPS or FedEx to:";
@@ -79,5 +93,19 @@ inline constexpr std::string_view donationAddress =
     "Martin Quillfeather                    42 Modem Lane                    "
     "Harbour District                    Port Lumen 40404                    "
     "Republic of Lumoria";
+
+// What the user is told when the sponsor's page could not be opened: the address, so
+// that it can be typed into a browser by hand.
+inline std::string sponsorPageUnavailable(std::string_view address)
+{
+    return "Your web browser could not be started to show our sponsor's page. You can visit "
+           "it by typing this address into your browser:\n\n" +
+           std::string(address);
+}
+
+// What the Linux program says on its error output when it finds no display to show its
+// windows on.
+inline constexpr std::string_view noDisplay =
+    LUMOX_EXECUTABLE ": no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n";
 
 } // namespace lumox::texts

@@ -12,14 +12,6 @@ std::string sponsorCommandLine(std::string_view address)
     return commandLine;
 }
 
-std::string sponsorPageUnavailableMessage(std::string_view address)
-{
-    std::string message = "Your web browser could not be started to show our sponsor's page. "
-                          "You can visit it by typing this address into your browser:\n\n";
-    message += address;
-    return message;
-}
-
 std::int16_t sponsorNumberForDraw(float r)
 {
     const float number = std::floor(r * static_cast<float>(sponsorPictureCount) + 1.0f);

@@ -21,13 +21,10 @@ inline constexpr std::string_view sponsorPageAddress = "http://www.example.com/m
 // The command line a click starts on Windows: "explorer", a blank and the address.
 std::string sponsorCommandLine(std::string_view address);
 
-// What the user is told when the sponsor's page could not be opened: the
-// address, so that it can be typed into a browser by hand.
-std::string sponsorPageUnavailableMessage(std::string_view address);
-
-// The sponsor number for a draw r from [0, 1): the integer part of r × 11 + 1,
-// computed in single precision, so that each number from 1 to 11 takes an
-// equal share of [0, 1). The result is always from 1 to 11, also when rounding
+// The sponsor number for a draw r from [0, 1): the integer part of
+// r × sponsorPictureCount + 1, computed in single precision, so that each number
+// takes an equal share of [0, 1). The result is always from 1 to
+// sponsorPictureCount, also when rounding
 // or a faulty draw (1, a negative value, NaN) would lead outside that range.
 std::int16_t sponsorNumberForDraw(float r);
 

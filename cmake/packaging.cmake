@@ -16,7 +16,7 @@ install(FILES ${LUMOX_GENERATED_DIR}/com.example.Lumox2000.metainfo.xml
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumox2000)
-set(CPACK_PACKAGE_VENDOR "Lumox Software")
+set(CPACK_PACKAGE_VENDOR "${LUMOX_COMPANY}")
 # The package version is the numeric version record with all four numbers; left alone, CPack
 # would take only the first three.
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,8 +1,9 @@
 # The program's version, written once: project(VERSION) in the top CMakeLists.txt. Every
 # other place that names it is generated from there when the build is configured, into
 # LUMOX_GENERATED_DIR:
-#   lumox_version.h         the version record's numbers and texts, for C++ and the
-#                           resource script
+#   identity.h              the program's identity (LUMOX_PROGRAM_TITLE and the rest of
+#                           the top CMakeLists.txt) and the version record's numbers and
+#                           texts, for C++ and the resource script
 #   lumox2k.manifest        the Windows program's manifest
 #   windows-readme.txt      the read-me of the Windows zip
 #   windows-zip-name.txt    the zip's file name, read by make windows
@@ -33,8 +34,8 @@ set(LUMOX_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${_minor}.${_tweak}")
 set(LUMOX_VERSION_NUMERIC
     "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${PROJECT_VERSION_TWEAK}")
 
-configure_file(${PROJECT_SOURCE_DIR}/app/lumox_version.h.in
-               ${LUMOX_GENERATED_DIR}/lumox_version.h @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/app/identity.h.in
+               ${LUMOX_GENERATED_DIR}/identity.h @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/resources/win32/lumox2k.manifest.in
                ${LUMOX_GENERATED_DIR}/lumox2k.manifest @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt.in
@@ -44,6 +45,6 @@ file(CONFIGURE OUTPUT ${LUMOX_GENERATED_DIR}/windows-zip-name.txt
 configure_file(${PROJECT_SOURCE_DIR}/resources/com.example.Lumox2000.metainfo.xml.in
                ${LUMOX_GENERATED_DIR}/com.example.Lumox2000.metainfo.xml @ONLY)
 
-# The generated header, for whatever includes it: the Qt program and the resource script.
-add_library(lumox_version INTERFACE)
-target_include_directories(lumox_version INTERFACE ${LUMOX_GENERATED_DIR})
+# The generated header, for whatever includes it: the code and the resource script.
+add_library(lumox_identity INTERFACE)
+target_include_directories(lumox_identity INTERFACE ${LUMOX_GENERATED_DIR})

@@ -304,7 +304,7 @@ std::string RwinRules::formulaCaption(std::string_view mtuText)
 {
     std::string caption = "(";
     caption += mtuText;
-    caption += " - 40) * 4";
+    caption += " - " + std::to_string(headerBytes) + ") * " + std::to_string(segments);
     return caption;
 }
 

@@ -77,9 +77,14 @@ public:
     // "5840"; 1e15 and beyond in exponent form, "1E+15"). Negative zero is "0".
     std::string writeNumber(double value) const;
 
+    // The formula, RWIN = (MTU - headerBytes) * segments: so many full segments, each
+    // an MTU less the bytes of the IP and TCP headers. The caption is written from it.
+    static constexpr int headerBytes = 40;
+    static constexpr int segments = 4;
+
     // The proposal for an MTU given as a number; it is neither limited nor
     // rounded, so fractional and negative results come out as computed.
-    static double proposal(double mtu) { return (mtu - 40.0) * 4.0; }
+    static double proposal(double mtu) { return (mtu - headerBytes) * segments; }
 
     // The proposal for an MTU given as text, written as text. Returns nothing when
     // the MTU is not a number or the proposal overflows.
@@ -89,8 +94,8 @@ public:
     // nothing when either text is not a number.
     std::optional<bool> isProposal(std::string_view mtuText, std::string_view rwinText) const;
 
-    // The formula caption, "(" + MTU text + " - 40) * 4", the MTU text inserted
-    // exactly as typed.
+    // The formula caption, "(1500 - 40) * 4" for the MTU text "1500": the MTU text
+    // inserted exactly as typed.
     static std::string formulaCaption(std::string_view mtuText);
 
 private:

@@ -14,35 +14,20 @@ namespace lumox {
 
 namespace {
 
-constexpr std::string_view kSavedTitle = "Saved!";
-constexpr std::string_view kNotSavedTitle = "Not Saved";
-constexpr std::string_view kResetTitle = "Reset";
-constexpr std::string_view kNotResetTitle = "Not Reset";
-constexpr std::string_view kNothingSaved = "Nothing was saved.";
-constexpr std::string_view kNothingReset = "Nothing was reset.";
-// Why Save and Reset change nothing on Windows NT, 2000, XP and later, which never read
-// the Windows 95 family's TCP/IP values.
-constexpr std::string_view kSettingsKeptElsewhere =
-    "This version of Windows keeps its TCP/IP settings elsewhere, so it would never read "
-    "the MaxMTU and RWIN settings of Lumox 2000. Lumox 2000 tunes Windows 95, 98 and Me. "
-    "Nothing was changed.";
-constexpr std::string_view kPartlyChanged =
-    "Some of the settings may have been changed all the same; press \"Reset To Default\" "
-    "or save again.";
+namespace t = tuning_texts;
 
 // The longest text a valid number can have: 1073741823 has ten digits.
 constexpr std::size_t kMaxDigits = 10;
 
 std::string rangeSentence(const TuningField &field)
 {
-    return std::string(field.name) + " must be a whole number from " +
-           std::to_string(field.minimum) + " to " + std::to_string(field.maximum) + ".";
+    return t::rangeSentence(field.name, field.minimum, field.maximum);
 }
 
 // A store's explanation, ready to follow a colon and end a sentence.
 std::string reasonOf(const RegistryResult &result)
 {
-    std::string reason = result.message.empty() ? "an unknown error occurred" : result.message;
+    std::string reason = result.message.empty() ? std::string(t::unknownError) : result.message;
     while (!reason.empty() && reason.back() == '.') {
         reason.pop_back();
     }
@@ -60,8 +45,49 @@ ActionOutcome abandonBatch(RegistryStore &store, std::string_view title, std::st
 {
     const RegistryResult undone = store.rollbackBatch();
     text += ' ';
-    text += undone.ok() ? nothingChanged : kPartlyChanged;
+    text += undone.ok() ? nothingChanged : t::partlyChanged;
     return {false, std::string(title), std::move(text)};
+}
+
+// Writes both values through RegEdit1 inside the store's open batch. On a failure the
+// batch is undone and the outcome says what could not be saved; otherwise nothing.
+std::optional<ActionOutcome> writeTuningValues(RegistryWriter &RegEdit1,
+                                               const std::string &mtuValue,
+                                               const std::string &rwinValue)
+{
+    const auto writeFailed = [&RegEdit1](std::string_view setting, std::string_view keyPath,
+                                         const RegistryResult &result) {
+        return abandonBatch(RegEdit1.store(), t::notSavedTitle,
+                            t::settingNotSaved(setting, keyName(keyPath), reasonOf(result)),
+                            t::nothingSaved);
+    };
+
+    // The five adapter binding keys in their order, then the first binding.
+    const std::array<std::string_view, 6> mtuKeys = {kAdapterKeys[1], kAdapterKeys[0],
+                                                     kAdapterKeys[2], kAdapterKeys[3],
+                                                     kAdapterKeys[4], kFirstBindingKey};
+    RegEdit1.setRoot(kLocalMachineRoot);
+    RegEdit1.setValueName(kMaxMtuValueName);
+    RegEdit1.setValue(mtuValue);
+    for (const std::string_view keyPath : mtuKeys) {
+        RegEdit1.setKeyPath("\\" + std::string(keyPath));
+        RegistryResult written = RegEdit1.PrepareKey();
+        if (written.ok()) {
+            written = RegEdit1.WriteValue(kStringValueType);
+        }
+        if (!written.ok()) {
+            return writeFailed(t::mtuSetting, keyPath, written);
+        }
+    }
+
+    RegEdit1.setRoot(kLocalMachineRoot);
+    RegEdit1.setValueName(kRcvWindowValueName);
+    RegEdit1.setValue(rwinValue);
+    RegEdit1.setKeyPath("\\" + std::string(kTcpKey));
+    if (RegistryResult written = RegEdit1.WriteValue(kStringValueType); !written.ok()) {
+        return writeFailed(t::rwinSetting, kTcpKey, written);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -98,78 +124,39 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
         if (!rwin) {
             text += rangeSentence(kRwinField) + " ";
         }
-        text += kNothingSaved;
-        return {false, std::string(kNotSavedTitle), std::move(text)};
+        text += t::nothingSaved;
+        return {false, std::string(t::notSavedTitle), std::move(text)};
     }
     if (system == SystemReadsTuningValues::No) {
-        return {false, std::string(kNotSavedTitle), std::string(kSettingsKeptElsewhere)};
+        return {false, std::string(t::notSavedTitle), std::string(t::settingsKeptElsewhere)};
     }
     const std::string mtuValue = std::to_string(*mtu);
     const std::string rwinValue = std::to_string(*rwin);
 
     RegistryStore &store = RegEdit1.store();
     if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
-        return {false, std::string(kNotSavedTitle),
-                "The settings could not be saved: " + reasonOf(begun) + ". " +
-                    std::string(kNothingSaved)};
+        return {false, std::string(t::notSavedTitle),
+                t::notSavedBecause(reasonOf(begun)) + " " + std::string(t::nothingSaved)};
     }
-
-    auto writeFailed = [&](std::string_view setting, std::string_view keyPath,
-                           const RegistryResult &result) {
-        return abandonBatch(store, kNotSavedTitle,
-                            "The " + std::string(setting) + " setting could not be saved under " +
-                                keyName(keyPath) + ": " + reasonOf(result) + ".",
-                            kNothingSaved);
-    };
-
-    // The five adapter binding keys in their order, then the first binding.
-    const std::array<std::string_view, 6> mtuKeys = {kAdapterKeys[1], kAdapterKeys[0],
-                                                     kAdapterKeys[2], kAdapterKeys[3],
-                                                     kAdapterKeys[4], kFirstBindingKey};
-    RegEdit1.setRoot(kLocalMachineRoot);
-    RegEdit1.setValueName(kMaxMtuValueName);
-    RegEdit1.setValue(mtuValue);
-    for (const std::string_view keyPath : mtuKeys) {
-        RegEdit1.setKeyPath("\\" + std::string(keyPath));
-        RegistryResult written = RegEdit1.PrepareKey();
-        if (written.ok()) {
-            written = RegEdit1.WriteValue(kStringValueType);
-        }
-        if (!written.ok()) {
-            return writeFailed("MaxMTU", keyPath, written);
-        }
+    if (std::optional<ActionOutcome> failed = writeTuningValues(RegEdit1, mtuValue, rwinValue)) {
+        return std::move(*failed);
     }
-
-    RegEdit1.setRoot(kLocalMachineRoot);
-    RegEdit1.setValueName(kRcvWindowValueName);
-    RegEdit1.setValue(rwinValue);
-    RegEdit1.setKeyPath("\\" + std::string(kTcpKey));
-    if (RegistryResult written = RegEdit1.WriteValue(kStringValueType); !written.ok()) {
-        return writeFailed("RWIN (DefaultRcvWindow)", kTcpKey, written);
-    }
-
     if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
-        return {false, std::string(kNotSavedTitle),
-                "The settings could not be saved: " + reasonOf(committed) + ". " +
-                    std::string(store.batchesAreAtomic() ? kNothingSaved : kPartlyChanged)};
+        return {false, std::string(t::notSavedTitle),
+                t::notSavedBecause(reasonOf(committed)) + " " +
+                    std::string(store.batchesAreAtomic() ? t::nothingSaved : t::partlyChanged)};
     }
-
-    return {true, std::string(kSavedTitle),
-            "MaxMTU setting: " + mtuValue + " & RWIN setting: " + rwinValue +
-                " saved! NOTE: Changes will only take affect after you have restarted your "
-                "computer. Also note that this program does not have to be running in order "
-                "for the new settings to be active."};
+    return {true, std::string(t::savedTitle), t::savedMessage(mtuValue, rwinValue)};
 }
 
 ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues system)
 {
     if (system == SystemReadsTuningValues::No) {
-        return {false, std::string(kNotResetTitle), std::string(kSettingsKeptElsewhere)};
+        return {false, std::string(t::notResetTitle), std::string(t::settingsKeptElsewhere)};
     }
     if (RegistryResult begun = store.beginBatch(); !begun.ok()) {
-        return {false, std::string(kNotResetTitle),
-                "The settings could not be reset: " + reasonOf(begun) + ". " +
-                    std::string(kNothingReset)};
+        return {false, std::string(t::notResetTitle),
+                t::notResetBecause(reasonOf(begun)) + " " + std::string(t::nothingReset)};
     }
 
     struct Deletion
@@ -179,13 +166,13 @@ ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues sy
         std::string_view valueName;
     };
     const std::array<Deletion, 7> deletions = {{
-        {"MaxMTU", kAdapterKeys[0], kMaxMtuValueName},
-        {"MaxMTU", kAdapterKeys[1], kMaxMtuValueName},
-        {"MaxMTU", kAdapterKeys[2], kMaxMtuValueName},
-        {"MaxMTU", kAdapterKeys[3], kMaxMtuValueName},
-        {"MaxMTU", kAdapterKeys[4], kMaxMtuValueName},
-        {"MaxMTU", kFirstBindingKey, kMaxMtuValueName},
-        {"RWIN (DefaultRcvWindow)", kTcpKey, kRcvWindowValueName},
+        {t::mtuSetting, kAdapterKeys[0], kMaxMtuValueName},
+        {t::mtuSetting, kAdapterKeys[1], kMaxMtuValueName},
+        {t::mtuSetting, kAdapterKeys[2], kMaxMtuValueName},
+        {t::mtuSetting, kAdapterKeys[3], kMaxMtuValueName},
+        {t::mtuSetting, kAdapterKeys[4], kMaxMtuValueName},
+        {t::mtuSetting, kFirstBindingKey, kMaxMtuValueName},
+        {t::rwinSetting, kTcpKey, kRcvWindowValueName},
     }};
     for (const Deletion &deletion : deletions) {
         RegistryResult outcome;
@@ -193,19 +180,18 @@ ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues sy
             outcome.status == RegistryStatus::NotFound) {
             continue;
         }
-        return abandonBatch(store, kNotResetTitle,
-                            "The " + std::string(deletion.setting) +
-                                " setting could not be removed from " + keyName(deletion.keyPath) +
-                                ": " + reasonOf(outcome) + ".",
-                            kNothingReset);
+        return abandonBatch(
+            store, t::notResetTitle,
+            t::settingNotRemoved(deletion.setting, keyName(deletion.keyPath), reasonOf(outcome)),
+            t::nothingReset);
     }
 
     if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
-        return {false, std::string(kNotResetTitle),
-                "The settings could not be reset: " + reasonOf(committed) + ". " +
-                    std::string(store.batchesAreAtomic() ? kNothingReset : kPartlyChanged)};
+        return {false, std::string(t::notResetTitle),
+                t::notResetBecause(reasonOf(committed)) + " " +
+                    std::string(store.batchesAreAtomic() ? t::nothingReset : t::partlyChanged)};
     }
-    return {true, std::string(kResetTitle), "Settings reset!"};
+    return {true, std::string(t::resetTitle), std::string(t::settingsReset)};
 }
 
 } // namespace lumox

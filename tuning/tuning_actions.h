@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registry_access.h"
+#include "tuning_texts.h"
 
 #include <array>
 #include <cstdint>
@@ -43,10 +44,10 @@ struct TuningField
 
 // MaxMTU: from the smallest MTU an IPv4 host must accept to the largest an IP
 // packet can have.
-inline constexpr TuningField kMaxMtuField = {"MaxMTU", 68, 65535};
+inline constexpr TuningField kMaxMtuField = {tuning_texts::mtuField, 68, 65535};
 
 // RWIN: up to the largest receive window that TCP window scaling allows.
-inline constexpr TuningField kRwinField = {"RWIN", 1, 1073741823};
+inline constexpr TuningField kRwinField = {tuning_texts::rwinField, 1, 1073741823};
 
 // Reads text as a whole decimal number within field's range. Blanks around the
 // number, those the calculator allows (see withoutBlanks), are ignored; anything else that is not

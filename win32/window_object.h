@@ -32,6 +32,24 @@ template <class Form> Form *windowObject(HWND hwnd, UINT message, LPARAM lParam)
     return reinterpret_cast<Form *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
+// The window procedure of a form's class, for Form::windowProc to call: hands every
+// message to the object behind the window through dispatch, after noting the window in
+// the object's member window at WM_NCCREATE. Messages before WM_NCCREATE and after the
+// object is gone get the default handling.
+template <class Form>
+LRESULT formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HWND Form::*window,
+                       LRESULT (Form::*dispatch)(HWND, UINT, WPARAM, LPARAM))
+{
+    Form *form = windowObject<Form>(hwnd, message, lParam);
+    if (form == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCCREATE) {
+        form->*window = hwnd;
+    }
+    return (form->*dispatch)(hwnd, message, wParam, lParam);
+}
+
 // The top-level window that window belongs to: window itself when it is not a child
 // window. (GetAncestor, which would say the same, came only with Windows 98.)
 inline HWND topLevelWindowOf(HWND window)

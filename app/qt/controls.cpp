@@ -114,7 +114,7 @@ QSize TabStrip::tabSizeHint(int index) const
     const int base = width() / tabs;
     const int extra = width() % tabs;
     const int w = base + (index >= tabs - extra ? 1 : 0);
-    return QSize(w, stripHeight);
+    return QSize(w, layout::tabStripHeight);
 }
 
 QSize TabStrip::minimumTabSizeHint(int index) const
@@ -201,7 +201,7 @@ void TabControl::showPage(int index)
 
 void TabControl::resizeEvent(QResizeEvent *)
 {
-    m_strip->setGeometry(0, 0, width(), TabStrip::stripHeight);
+    m_strip->setGeometry(0, 0, width(), layout::tabStripHeight);
     for (QWidget *each : std::as_const(m_pages))
         each->setGeometry(rect());
 }
@@ -212,13 +212,13 @@ void TabControl::paintEvent(QPaintEvent *)
     QPainter painter(this);
     QStyleOptionTabWidgetFrame option;
     option.initFrom(this);
-    option.rect = QRect(0, TabStrip::stripHeight - 2, width(), height() - TabStrip::stripHeight + 2);
+    option.rect =
+        QRect(0, layout::tabStripHeight - 2, width(), height() - layout::tabStripHeight + 2);
     option.shape = QTabBar::RoundedNorth;
-    option.tabBarSize = QSize(width(), TabStrip::stripHeight);
+    option.tabBarSize = QSize(width(), layout::tabStripHeight);
     option.lineWidth = 2;
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
 }
-
 
 void centreOnScreen(QWidget *window)
 {

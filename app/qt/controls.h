@@ -57,7 +57,11 @@ class PictureBox : public QFrame
     Q_OBJECT
 
 public:
-    enum class Border { None, Sunken3D };
+    enum class Border
+    {
+        None,
+        Sunken3D
+    };
 
     PictureBox(Border border, QWidget *parent);
 
@@ -91,14 +95,12 @@ public:
     State validate(QString &input, int &pos) const override;
 };
 
-// The tab strip of a TabControl: one row of equally wide tabs, 20 pixels high.
+// The tab strip of a TabControl: one row of equally wide tabs, layout::tabStripHeight high.
 class TabStrip : public QTabBar
 {
     Q_OBJECT
 
 public:
-    static constexpr int stripHeight = 20;
-
     explicit TabStrip(QWidget *parent = nullptr);
 
 protected:

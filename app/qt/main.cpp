@@ -1,11 +1,11 @@
 #include "classic_look.h"
 #include "controls.h"
 #include "identity.h"
-#include "lumox_version.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "splash_window.h"
 #include "sqlite_registry_store.h"
+#include "texts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -43,8 +44,7 @@ int main(int argc, char **argv)
     // pipe can end the program, the splash included.
     lumox::ignoreStoreSignals();
     if (!displayAvailable(argc, argv)) {
-        std::fputs("Lumox2k: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
-                   stderr);
+        std::fputs(std::string(lumox::texts::noDisplay).c_str(), stderr);
         return 1;
     }
 

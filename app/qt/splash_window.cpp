@@ -1,10 +1,10 @@
 #include "splash_window.h"
 
 #include "controls.h"
+#include "form_builder.h"
 #include "layout.h"
 #include "main_window.h"
 #include "pictures.h"
-#include "qt_text.h"
 #include "twips.h"
 
 #include <QPixmap>
@@ -21,17 +21,9 @@ frmStartup::frmStartup(QWidget *parent)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
 
-    const layout::Control &frame = *layout::findSplashWindowControl("Frame1");
-    Frame1 = new EtchedFrame(this);
-    Frame1->setObjectName(qs(frame.name));
-    Frame1->setGeometry(twipsRect(frame.rect));
-
-    const layout::Control &picture = *layout::findSplashWindowControl("picStartup");
-    picStartup = new PictureBox(PictureBox::Border::Sunken3D, Frame1);
-    picStartup->setObjectName(qs(picture.name));
-    picStartup->setAccessibleName(qs(picture.accessibleName));
+    buildFormControls(*this, layout::splashWindowControls());
+    auto *picStartup = findChild<PictureBox *>(QStringLiteral("picStartup"));
     picStartup->setFocusPolicy(Qt::NoFocus);
-    picStartup->setGeometry(twipsRect(picture.rect));
     // Decoded by the program itself: no image plugin is looked for or loaded before the
     // splash shows.
     picStartup->setPicture(QPixmap::fromImage(pictures::readPicture(pictures::startup)));

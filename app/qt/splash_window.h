@@ -8,9 +8,6 @@ class QTimer;
 
 namespace lumox {
 
-class EtchedFrame;
-class PictureBox;
-
 // The splash window: a borderless picture without a taskbar button, shown
 // centred for one tick of its timer. At that tick it shows the main window
 // and then destroys itself, so the timer ticks exactly once. It reacts to no
@@ -34,8 +31,6 @@ public:
     QTimer *splashTimer() const { return tmrSplash; }
 
 private:
-    EtchedFrame *Frame1 = nullptr;
-    PictureBox *picStartup = nullptr;
     QTimer *tmrSplash = nullptr;
 };
 

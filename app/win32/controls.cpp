@@ -216,226 +216,96 @@ void releaseFonts(Fonts &fonts)
     }
 }
 
-HWND createControl(HINSTANCE instance, const layout::Control &control, HWND parent,
-                   const RECT &pixels, int id, const Fonts &fonts)
+namespace {
+
+// The window that stands for a table control: its class, styles, text and font.
+struct ControlWindow
 {
-    using layout::Kind;
-    using layout::Style;
     const char *windowClass = nullptr;
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD extendedStyle = 0;
-    std::string text(control.text);
-    HFONT font = fonts.normal;
+    std::string text;
+    HFONT font = nullptr;
+};
+
+// The window of control, or one without a class for the kinds the form makes itself.
+ControlWindow controlWindow(const layout::Control &control, const Fonts &fonts)
+{
+    using layout::Kind;
+    ControlWindow window;
+    window.text = std::string(control.text);
+    window.font = fonts.normal;
     switch (control.kind) {
     case Kind::Frame:
-        windowClass = etchedFrameClassName;
-        style |= WS_CLIPCHILDREN;
+        window.windowClass = etchedFrameClassName;
+        window.style |= WS_CLIPCHILDREN;
         break;
     case Kind::PictureBox:
     case Kind::BannerFrame:
-        windowClass = pictureBoxClassName;
-        style |= WS_CLIPCHILDREN;
-        if (control.kind == Kind::BannerFrame || control.style == Style::Sunken) {
-            extendedStyle |= WS_EX_CLIENTEDGE;
+        window.windowClass = pictureBoxClassName;
+        window.style |= WS_CLIPCHILDREN;
+        if (control.kind == Kind::BannerFrame || control.style == layout::Style::Sunken) {
+            window.extendedStyle |= WS_EX_CLIENTEDGE;
         }
         // A picture box shows no text; its window text is what it is called.
-        text = std::string(control.accessibleName);
+        window.text = std::string(control.accessibleName);
         break;
     case Kind::Label:
         // The parent draws it (drawLabel); the text stays the window text.
-        windowClass = "STATIC";
-        style |= SS_OWNERDRAW | SS_NOPREFIX;
-        if (control.style == Style::Heading) {
-            font = fonts.heading;
+        window.windowClass = "STATIC";
+        window.style |= SS_OWNERDRAW | SS_NOPREFIX;
+        if (control.style == layout::Style::Heading) {
+            window.font = fonts.heading;
         }
         break;
     case Kind::Line:
-        windowClass = ruleClassName;
-        style &= ~WS_CLIPSIBLINGS;
+        window.windowClass = ruleClassName;
+        window.style &= ~WS_CLIPSIBLINGS;
         break;
     case Kind::TextBox:
-        windowClass = "EDIT";
-        style |= ES_LEFT | ES_AUTOHSCROLL;
-        extendedStyle |= WS_EX_CLIENTEDGE;
+        window.windowClass = "EDIT";
+        window.style |= ES_LEFT | ES_AUTOHSCROLL;
+        window.extendedStyle |= WS_EX_CLIENTEDGE;
         break;
     case Kind::Button:
-        windowClass = "BUTTON";
+        window.windowClass = "BUTTON";
         // Never the default button: Enter presses nothing.
-        style |= BS_PUSHBUTTON;
+        window.style |= BS_PUSHBUTTON;
         break;
     case Kind::TabControl:
     case Kind::BannerSlot:
     case Kind::Registry:
-        return nullptr;
+        break;
     }
     if (control.focusOrder >= 0) {
-        style |= WS_TABSTOP;
-    }
-    HWND window =
-        CreateWindowExA(extendedStyle, windowClass, text.c_str(), style, pixels.left, pixels.top,
-                        pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    setControlName(window, control.name);
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (control.kind == Kind::TextBox) {
-        // No limit on the length of the text.
-        SendMessageA(window, EM_LIMITTEXT, 0, 0);
+        window.style |= WS_TABSTOP;
     }
     return window;
 }
 
-namespace {
-
-// Where MS Sans Serif is missing, the stand-in (Liberation Sans under Wine) runs a few
-// per cent wider than the classic bitmap font the layout was drawn for; its lines are
-// set this much tighter so that every caption stays inside its box.
-constexpr int standInTightness = 96;
-
-// Whether the font selected into dc stands in for a missing MS Sans Serif.
-bool isStandIn(HDC dc)
-{
-    LOGFONTA requested = {};
-    GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof requested, &requested);
-    char face[LF_FACESIZE] = {};
-    GetTextFaceA(dc, sizeof face, face);
-    return lstrcmpiA(requested.lfFaceName, "MS Sans Serif") == 0 &&
-           lstrcmpiA(face, "MS Sans Serif") != 0;
-}
-
-// The pen positions after each character of text, as the label draws it.
-std::vector<int> penPositions(HDC dc, std::string_view text, bool tighten)
-{
-    std::vector<int> positions(text.size(), 0);
-    if (text.empty()) {
-        return positions;
-    }
-    SIZE size = {};
-    GetTextExtentExPointA(dc, text.data(), static_cast<int>(text.size()), 0, nullptr,
-                          positions.data(), &size);
-    if (tighten) {
-        for (int &position : positions) {
-            position = position * standInTightness / 100;
-        }
-    }
-    return positions;
-}
-
-int lineWidth(HDC dc, std::string_view text, bool tighten)
-{
-    const std::vector<int> positions = penPositions(dc, text, tighten);
-    return positions.empty() ? 0 : positions.back();
-}
-
 } // namespace
 
-std::vector<std::string> wrapLabelText(HDC dc, std::string_view text, int width)
+HWND createControl(HINSTANCE instance, const layout::Control &control, HWND parent,
+                   const RECT &pixels, int id, const Fonts &fonts)
 {
-    const bool tighten = isStandIn(dc);
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    const auto isBreak = [](char c) { return c == '\n' || c == '\r'; };
-    std::vector<std::string> lines;
-    std::string line;
-    bool lineStarted = false;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        if (isBreak(text[at])) {
-            // A line feed, alone or after a carriage return, ends the line.
-            if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
-                ++at;
-            }
-            ++at;
-            lines.push_back(line);
-            line.clear();
-            lineStarted = false;
-            continue;
-        }
-        std::size_t wordStart = at;
-        while (wordStart < text.size() && isBlank(text[wordStart])) {
-            ++wordStart;
-        }
-        std::size_t wordEnd = wordStart;
-        while (wordEnd < text.size() && !isBlank(text[wordEnd]) && !isBreak(text[wordEnd])) {
-            ++wordEnd;
-        }
-        const std::string_view blanks = text.substr(at, wordStart - at);
-        const std::string_view word = text.substr(wordStart, wordEnd - wordStart);
-        at = wordEnd;
-        if (word.empty()) {
-            // Blanks at the end of the text or of a line show nothing.
-            continue;
-        }
-        if (!lineStarted) {
-            line = std::string(word);
-            lineStarted = true;
-            continue;
-        }
-        std::string candidate = line;
-        candidate += blanks;
-        candidate += word;
-        if (lineWidth(dc, candidate, tighten) <= width) {
-            line = std::move(candidate);
-        } else {
-            lines.push_back(line);
-            line = std::string(word);
-        }
+    const ControlWindow made = controlWindow(control, fonts);
+    if (made.windowClass == nullptr) {
+        return nullptr;
     }
-    if (lineStarted) {
-        lines.push_back(line);
+    HWND window = CreateWindowExA(
+        made.extendedStyle, made.windowClass, made.text.c_str(), made.style, pixels.left,
+        pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (window == nullptr) {
+        return nullptr;
     }
-    return lines;
-}
-
-std::vector<std::string> labelLines(HWND label)
-{
-    HDC dc = GetDC(label);
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    RECT area;
-    GetClientRect(label, &area);
-    char text[2048] = {};
-    GetWindowTextA(label, text, sizeof text);
-    std::vector<std::string> lines = wrapLabelText(dc, text, area.right - area.left);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    return lines;
-}
-
-void drawLabel(const DRAWITEMSTRUCT &item, COLORREF colour, bool centred)
-{
-    HDC dc = item.hDC;
-    const RECT &area = item.rcItem;
-    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
-    const bool tighten = isStandIn(dc);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    SetTextColor(dc, colour);
-    SetBkMode(dc, TRANSPARENT);
-    char text[2048] = {};
-    GetWindowTextA(item.hwndItem, text, sizeof text);
-    const int width = area.right - area.left;
-    int top = area.top;
-    for (const std::string &line : wrapLabelText(dc, text, width)) {
-        if (top >= area.bottom) {
-            break;
-        }
-        // Each character's advance, from the pen positions.
-        const std::vector<int> positions = penPositions(dc, line, tighten);
-        std::vector<INT> advances(positions.size(), 0);
-        for (std::size_t i = 0; i < positions.size(); ++i) {
-            advances[i] = positions[i] - (i == 0 ? 0 : positions[i - 1]);
-        }
-        const int used = positions.empty() ? 0 : positions.back();
-        const int left = area.left + (centred ? (width - used) / 2 : 0);
-        ExtTextOutA(dc, left, top, ETO_CLIPPED, &area, line.c_str(), static_cast<UINT>(line.size()),
-                    advances.data());
-        top += metrics.tmHeight;
+    setControlName(window, control.name);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(made.font), FALSE);
+    if (control.kind == layout::Kind::TextBox) {
+        // No limit on the length of the text.
+        SendMessageA(window, EM_LIMITTEXT, 0, 0);
     }
-    SelectObject(dc, old);
+    return window;
 }
 
 void setPictureBoxPicture(HWND box, DibPicture *picture)

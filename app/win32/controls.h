@@ -9,7 +9,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The window controls both windows are made of, beyond the system's own edit boxes,
 // buttons and tab control: the etched frame, the picture box, the rule and the tab
@@ -67,22 +66,6 @@ void releaseFonts(Fonts &fonts);
 // more to them (see frmMain). Returns null when the window cannot be made.
 HWND createControl(HINSTANCE instance, const layout::Control &control, HWND parent,
                    const RECT &pixels, int id, const Fonts &fonts);
-
-// A label's text broken into lines for width pixels in the font selected into dc,
-// at blanks, the way the form designer's labels break them: each line takes as many
-// words as fit, the blanks where a line breaks are dropped, however many there are,
-// and a word wider than the label stands alone on its line. A line feed breaks the
-// line too. Where MS Sans Serif is missing, its wider stand-in is measured, and
-// drawn, 4 per cent tighter, so that the captions keep to their boxes.
-std::vector<std::string> wrapLabelText(HDC dc, std::string_view text, int width);
-
-// The lines that label (a control made by createControl) shows, in its own font.
-std::vector<std::string> labelLines(HWND label);
-
-// Paints a label for WM_DRAWITEM: the button face, then its text wrapped as
-// wrapLabelText does, in its own font and colour, each line left-aligned or centred,
-// clipped to the label.
-void drawLabel(const DRAWITEMSTRUCT &item, COLORREF colour, bool centred);
 
 // Makes the picture box show picture unscaled from its inner area's top-left
 // corner, clipped to the inner area. The box holds a reference of its own

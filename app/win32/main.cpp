@@ -1,5 +1,6 @@
 #include "main_window.h"
 #include "splash_window.h"
+#include "tuning_actions.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -20,6 +21,15 @@ void __verbose_terminate_handler()
 
 namespace {
 
+// Whether this Windows reads MaxMTU and DefaultRcvWindow where the program saves them.
+// GetVersion sets its top bit on the Windows 95 family (95, 98 and Me), which does;
+// Windows NT and every later Windows clear it and keep their TCP/IP settings elsewhere.
+lumox::SystemReadsTuningValues runningSystemReadsTuningValues()
+{
+    return (GetVersion() & 0x80000000U) != 0 ? lumox::SystemReadsTuningValues::Yes
+                                             : lumox::SystemReadsTuningValues::No;
+}
+
 bool isKeyboardMessage(const MSG &message)
 {
     return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
@@ -32,7 +42,8 @@ bool isKeyboardMessage(const MSG &message)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     int status = 1;
-    if (lumox::win32::frmStartup *splash = lumox::win32::frmStartup::create(instance)) {
+    if (lumox::win32::frmStartup *splash =
+            lumox::win32::frmStartup::create(instance, runningSystemReadsTuningValues())) {
         splash->show();
         MSG message;
         BOOL got = FALSE;

@@ -3,7 +3,9 @@
 #include "ansi_text.h"
 #include "banner_slot.h"
 #include "control_names.h"
+#include "form_window.h"
 #include "identity.h"
+#include "labels.h"
 #include "main_window_behaviour.h"
 #include "message_boxes.h"
 #include "resource.h"
@@ -152,34 +154,21 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
     if (instance == nullptr || store == nullptr || frmMain::instance() != nullptr) {
         return nullptr;
     }
-    WNDCLASSA windowClass = {};
-    if (!GetClassInfoA(instance, className, &windowClass)) {
-        windowClass.lpfnWndProc = &frmMain::windowProc;
-        windowClass.hInstance = instance;
-        // The program's icon, which the window's taskbar button shows.
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = className;
-        if (RegisterClassA(&windowClass) == 0) {
-            return nullptr;
-        }
-    }
-    if (!registerControlClasses(instance) || !loadCommonControls()) {
+    const std::string title(identity::programTitle);
+    // A popup with a taskbar button and the program's icon.
+    const FormWindow form{className,
+                          &frmMain::windowProc,
+                          IDI_PROGRAM,
+                          WS_EX_APPWINDOW,
+                          title.c_str(),
+                          layout::twipsToPixels(layout::mainWindowClient.width),
+                          layout::twipsToPixels(layout::mainWindowClient.height)};
+    if (!registerFormClass(instance, form) || !registerControlClasses(instance) ||
+        !loadCommonControls()) {
         return nullptr;
     }
-
-    const int width = layout::twipsToPixels(layout::mainWindowClient.width);
-    const int height = layout::twipsToPixels(layout::mainWindowClient.height);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
     WindowCreation<frmMain> params{new frmMain(instance, std::move(store), system), false};
-    const std::string title(identity::programTitle);
-    // A popup has neither border nor title bar; WS_EX_APPWINDOW gives it a taskbar button.
-    HWND hwnd =
-        CreateWindowExA(WS_EX_APPWINDOW, className, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, left,
-                        top, width, height, nullptr, nullptr, instance, &params);
+    HWND hwnd = createFormWindow(instance, form, &params);
     if (!params.adopted) {
         // The window never took the object over.
         delete params.form;
@@ -218,22 +207,20 @@ void frmMain::show()
 
 LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    frmMain *self = windowObject<frmMain>(hwnd, message, lParam);
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCCREATE) {
-        self->m_hwnd = hwnd;
-    }
+    return formWindowProc(hwnd, message, wParam, lParam, &frmMain::m_hwnd, &frmMain::Form_Message);
+}
+
+LRESULT frmMain::Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
-        HANDLE_MSG(hwnd, WM_COMMAND, self->Form_Command);
-        HANDLE_MSG(hwnd, WM_NOTIFY, self->Form_Notify);
-        HANDLE_MSG(hwnd, WM_DRAWITEM, self->Form_DrawItem);
-        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
-        HANDLE_MSG(hwnd, WM_ACTIVATE, self->Form_Activate);
-        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
-        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_CREATE, Form_Create);
+        HANDLE_MSG(hwnd, WM_COMMAND, Form_Command);
+        HANDLE_MSG(hwnd, WM_NOTIFY, Form_Notify);
+        HANDLE_MSG(hwnd, WM_DRAWITEM, Form_DrawItem);
+        HANDLE_MSG(hwnd, WM_TIMER, Form_Timer);
+        HANDLE_MSG(hwnd, WM_ACTIVATE, Form_Activate);
+        HANDLE_MSG(hwnd, WM_CLOSE, Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, Form_Destroy);
         HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -257,51 +244,14 @@ void frmMain::Form_Command(HWND, int id, HWND, UINT code)
     if (entry == nullptr) {
         return;
     }
-    const std::string_view name = entry->name;
-    switch (entry->kind) {
-    case layout::Kind::TextBox:
-        if (code != EN_CHANGE) {
-            return;
-        }
-        if (name == "txtMTU") {
-            txtMTU_Change();
-        } else if (name == "txtRWIN") {
-            txtRWIN_Change();
-        }
-        return;
-    case layout::Kind::Button:
-        if (code != BN_CLICKED) {
-            return;
-        }
-        if (name == "cmdSaveMTU") {
-            cmdSaveMTU_Click();
-        } else if (name == "cmdSave") {
-            cmdSave_Click();
-        } else if (name == "cmdResetMTU") {
-            cmdResetMTU_Click();
-        } else if (name == "cmdReset") {
-            cmdReset_Click();
-        } else if (name == "cmdExit") {
-            cmdExit_Click();
-        }
-        return;
-    case layout::Kind::BannerSlot:
-        if (code != STN_CLICKED) {
-            return;
-        }
-        if (name == "imgAds") {
-            imgAds_Click();
-        } else if (name == "imgAds2") {
-            imgAds2_Click();
-        } else if (name == "imgAds3") {
-            imgAds3_Click();
-        } else if (name == "imgAds4") {
-            // The exit page's banner opens the sponsor page like the other three.
-            imgAds_Click();
-        }
-        return;
-    default:
-        return;
+    // The notification that stands for each kind's routed event.
+    const bool routed = (entry->kind == layout::Kind::TextBox && code == EN_CHANGE) ||
+                        (entry->kind == layout::Kind::Button && code == BN_CLICKED) ||
+                        (entry->kind == layout::Kind::BannerSlot && code == STN_CLICKED);
+    if (routed) {
+        m_behaviour->handle(entry->name, entry->kind == layout::Kind::TextBox
+                                             ? ControlEvent::Change
+                                             : ControlEvent::Click);
     }
 }
 
@@ -386,59 +336,9 @@ void frmMain::Form_NcDestroy(HWND hwnd)
     }
 }
 
-void frmMain::txtMTU_Change()
-{
-    m_behaviour->txtMTU_Change();
-}
-
-void frmMain::txtRWIN_Change()
-{
-    m_behaviour->txtRWIN_Change();
-}
-
-void frmMain::cmdSaveMTU_Click()
-{
-    m_behaviour->cmdSaveMTU_Click();
-}
-
-void frmMain::cmdSave_Click()
-{
-    m_behaviour->cmdSave_Click();
-}
-
-void frmMain::cmdResetMTU_Click()
-{
-    m_behaviour->cmdResetMTU_Click();
-}
-
-void frmMain::cmdReset_Click()
-{
-    m_behaviour->cmdReset_Click();
-}
-
-void frmMain::imgAds_Click()
-{
-    m_behaviour->imgAds_Click();
-}
-
-void frmMain::imgAds2_Click()
-{
-    m_behaviour->imgAds2_Click();
-}
-
-void frmMain::imgAds3_Click()
-{
-    m_behaviour->imgAds3_Click();
-}
-
 void frmMain::tmrAds_Timer()
 {
-    m_behaviour->tmrAds_Timer();
-}
-
-void frmMain::cmdExit_Click()
-{
-    m_behaviour->cmdExit_Click();
+    m_behaviour->handle(layout::bannerTimerName, ControlEvent::Timer);
 }
 
 } // namespace lumox::win32

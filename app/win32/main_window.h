@@ -26,8 +26,8 @@ namespace lumox::win32 {
 // taskbar button, whose face is Frame1's etched outline around the tab control SSTab1
 // with four pages. Its controls come from the layout table (layout.h) and carry
 // their table names (control_names.h); its window procedure hands every control
-// event to the handler named after the control and the event, which hands its work
-// to the shared MainWindowBehaviour. There is at most one
+// event, as the event routes (event_routes.h) name it, to the shared
+// MainWindowBehaviour. There is at most one
 // main window; the window owns this object, which is deleted when the window is
 // destroyed. Destroying the window, by "Quit", WM_CLOSE or Alt+F4, calls the
 // destroyed hook, whose default ends the program with PostQuitMessage(0).
@@ -81,18 +81,9 @@ public:
     // must not be dispatched.
     bool preTranslateMessage(MSG &message);
 
-    // Event handlers, one per handled control event.
-    void txtMTU_Change();
-    void txtRWIN_Change();
-    void cmdSaveMTU_Click();
-    void cmdSave_Click();
-    void cmdResetMTU_Click();
-    void cmdReset_Click();
-    void imgAds_Click();
-    void imgAds2_Click();
-    void imgAds3_Click();
+    // The banner timer's handler, which draws the next sponsor; public so that the
+    // banner rotation can be driven without waiting for the timer.
     void tmrAds_Timer();
-    void cmdExit_Click();
 
     // The sponsor number drawn at the last banner change, 0 before the first.
     std::int16_t sponsorNumber() const { return m_behaviour->sponsorNumber(); }
@@ -111,6 +102,8 @@ private:
     static frmMain *fromWindow(HWND hwnd);
     static DestroyedHook &destroyedHook();
 
+    // Hands each message of the window to its handler below.
+    LRESULT Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Message handlers.
     BOOL Form_Create(HWND hwnd, LPCREATESTRUCTA create);
     void Form_Command(HWND hwnd, int id, HWND control, UINT code);
@@ -123,6 +116,7 @@ private:
     static void Form_NcDestroy(HWND hwnd);
 
     bool createControls();
+    bool createToolTips();
     HWND createTabControl(const layout::Control &control, HWND parent, const RECT &pixels, int id);
     HWND createBanner(const layout::Control &control, HWND parent, const RECT &pixels, int id);
     const layout::Control *tableControl(int id) const;

@@ -87,7 +87,11 @@ bool frmMain::createControls()
     if (SSTab1 == nullptr || txtMTU == nullptr || txtRWIN == nullptr || lblCalc == nullptr) {
         return false;
     }
+    return createToolTips();
+}
 
+bool frmMain::createToolTips()
+{
     // The tooltips of the two boxes; long texts wrap.
     m_toolTip =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
@@ -97,6 +101,7 @@ bool frmMain::createControls()
         return false;
     }
     SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 300);
+    const std::span<const layout::Control> table = layout::mainWindowControls();
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!table[i].toolTip.empty() && m_controls[i] != nullptr) {
             addToolTip(m_toolTip, m_controls[i], table[i].toolTip);

@@ -3,6 +3,7 @@
 #include "control_names.h"
 #include "dib_picture.h"
 #include "form_builder.h"
+#include "form_window.h"
 #include "layout.h"
 #include "main_window.h"
 #include "registry_access.h"
@@ -22,15 +23,6 @@ namespace {
 // The splash timer, tmrSplash.
 constexpr UINT_PTR tmrSplash = 1;
 
-// Whether this Windows reads MaxMTU and DefaultRcvWindow where the program saves them.
-// GetVersion sets its top bit on the Windows 95 family (95, 98 and Me), which does;
-// Windows NT and every later Windows clear it and keep their TCP/IP settings elsewhere.
-SystemReadsTuningValues runningSystemReadsTuningValues()
-{
-    return (GetVersion() & 0x80000000U) != 0 ? SystemReadsTuningValues::Yes
-                                             : SystemReadsTuningValues::No;
-}
-
 } // namespace
 
 frmStartup::~frmStartup()
@@ -38,37 +30,24 @@ frmStartup::~frmStartup()
     releaseFonts(m_fonts);
 }
 
-frmStartup *frmStartup::create(HINSTANCE instance)
+frmStartup *frmStartup::create(HINSTANCE instance, SystemReadsTuningValues system)
 {
     if (instance == nullptr) {
         return nullptr;
     }
-    WNDCLASSA windowClass = {};
-    if (!GetClassInfoA(instance, className, &windowClass)) {
-        windowClass.lpfnWndProc = &frmStartup::windowProc;
-        windowClass.hInstance = instance;
-        // The program's icon is the splash window's icon too.
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = className;
-        if (RegisterClassA(&windowClass) == 0) {
-            return nullptr;
-        }
-    }
-    if (!registerControlClasses(instance)) {
+    // A popup with no taskbar button and the program's icon.
+    const FormWindow form{className,
+                          &frmStartup::windowProc,
+                          IDI_PROGRAM,
+                          WS_EX_TOOLWINDOW,
+                          "",
+                          layout::twipsToPixels(layout::splashWindowClient.width),
+                          layout::twipsToPixels(layout::splashWindowClient.height)};
+    if (!registerFormClass(instance, form) || !registerControlClasses(instance)) {
         return nullptr;
     }
-
-    const int width = layout::twipsToPixels(layout::splashWindowClient.width);
-    const int height = layout::twipsToPixels(layout::splashWindowClient.height);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
-    WindowCreation<frmStartup> params{new frmStartup(instance), false};
-    // A tool window has no taskbar button; a popup has neither border nor title bar.
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, "", WS_POPUP | WS_CLIPCHILDREN, left,
-                                top, width, height, nullptr, nullptr, instance, &params);
+    WindowCreation<frmStartup> params{new frmStartup(instance, system), false};
+    HWND hwnd = createFormWindow(instance, form, &params);
     if (!params.adopted) {
         delete params.form;
         return nullptr;
@@ -97,18 +76,17 @@ void frmStartup::show()
 
 LRESULT CALLBACK frmStartup::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    frmStartup *self = windowObject<frmStartup>(hwnd, message, lParam);
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCCREATE) {
-        self->m_hwnd = hwnd;
-    }
+    return formWindowProc(hwnd, message, wParam, lParam, &frmStartup::m_hwnd,
+                          &frmStartup::Form_Message);
+}
+
+LRESULT frmStartup::Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        HANDLE_MSG(hwnd, WM_CREATE, self->Form_Create);
-        HANDLE_MSG(hwnd, WM_TIMER, self->Form_Timer);
-        HANDLE_MSG(hwnd, WM_CLOSE, self->Form_Close);
-        HANDLE_MSG(hwnd, WM_DESTROY, self->Form_Destroy);
+        HANDLE_MSG(hwnd, WM_CREATE, Form_Create);
+        HANDLE_MSG(hwnd, WM_TIMER, Form_Timer);
+        HANDLE_MSG(hwnd, WM_CLOSE, Form_Close);
+        HANDLE_MSG(hwnd, WM_DESTROY, Form_Destroy);
         HANDLE_MSG(hwnd, WM_NCDESTROY, Form_NcDestroy);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -141,8 +119,7 @@ void frmStartup::tmrSplash_Timer()
     KillTimer(m_hwnd, tmrSplash);
     frmMain *main = frmMain::instance();
     if (main == nullptr) {
-        main = frmMain::create(m_instance, makeDefaultRegistryStore(),
-                               runningSystemReadsTuningValues());
+        main = frmMain::create(m_instance, makeDefaultRegistryStore(), m_system);
     }
     if (main != nullptr) {
         main->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls.h"
+#include "tuning_actions.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -21,9 +22,11 @@ public:
     // The class name of the window.
     static constexpr const char *className = "frmStartup";
 
-    // Creates the splash window, hidden, and runs Form_Load. Registers the window
-    // classes on first use. Returns null when the window cannot be created.
-    static frmStartup *create(HINSTANCE instance);
+    // Creates the splash window, hidden, and runs Form_Load. system says whether the
+    // running Windows reads the values that saving writes, and goes to the main
+    // window. Registers the window classes on first use. Returns null when the window
+    // cannot be created.
+    static frmStartup *create(HINSTANCE instance, SystemReadsTuningValues system);
 
     frmStartup(const frmStartup &) = delete;
     frmStartup &operator=(const frmStartup &) = delete;
@@ -40,12 +43,17 @@ public:
     void tmrSplash_Timer();
 
 private:
-    explicit frmStartup(HINSTANCE instance) : m_instance(instance) {}
+    frmStartup(HINSTANCE instance, SystemReadsTuningValues system)
+        : m_instance(instance), m_system(system)
+    {
+    }
     ~frmStartup();
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static frmStartup *fromWindow(HWND hwnd);
 
+    // Hands each message of the window to its handler below.
+    LRESULT Form_Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Message handlers.
     BOOL Form_Create(HWND hwnd, LPCREATESTRUCT create);
     void Form_Timer(HWND hwnd, UINT id);
@@ -54,6 +62,7 @@ private:
     static void Form_NcDestroy(HWND hwnd);
 
     HINSTANCE m_instance;
+    SystemReadsTuningValues m_system;
     HWND m_hwnd = nullptr;
     Fonts m_fonts;
 };

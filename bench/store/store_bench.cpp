@@ -79,7 +79,7 @@ void firstSaveOfASession(benchmark::State &state)
     }
 }
 
-// A reset that deletes all six values, after a save in the same session.
+// A reset that deletes all seven values, after a save in the same session.
 void resetWithOpenStore(benchmark::State &state)
 {
     lumox::SqliteRegistryStore store(storeFile("reset"));

@@ -9,7 +9,7 @@
 // The pictures, as the files' own bytes (RCDATA), decoded by the program itself.
 #define IDR_STARTUP_PICTURE 100
 #define IDR_INITIAL_BANNER 110
-// Sponsor picture n (1 to 11) is IDR_SPONSOR_PICTURE_1 + n - 1.
+// Sponsor picture n (1 to sponsorPictureCount) is IDR_SPONSOR_PICTURE_1 + n - 1.
 #define IDR_SPONSOR_PICTURE_1 111
 
 // The pointing hand over the banners.

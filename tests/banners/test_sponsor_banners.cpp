@@ -1,8 +1,9 @@
 #include "banner_slot.h"
 #include "controls.h"
+#include "frm_sponsors.h"
 #include "main_window.h"
 #include "message_boxes.h"
-#include "sponsor_banners.h"
+#include "sponsor_launcher.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "sponsor_banners.h"
+#include "sponsor_draw.h"
 
 #include <gtest/gtest.h>
 

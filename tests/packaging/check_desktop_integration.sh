@@ -85,9 +85,9 @@ metainfo_id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
 [ "$metainfo_id" = "$app_id" ] || fail "metainfo id is '$metainfo_id', expected $app_id"
 
 # The release the software centre shows is the version the program shows.
-program_version=$(sed -n 's/^#define LUMOX_VERSION_TEXT "\([^"]*\)"$/\1/p' "$build/generated/lumox_version.h")
+program_version=$(sed -n 's/^#define LUMOX_VERSION_TEXT "\([^"]*\)"$/\1/p' "$build/generated/identity.h")
 release_version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
-[ -n "$program_version" ] || fail "no version found in the build's generated/lumox_version.h"
+[ -n "$program_version" ] || fail "no version found in the build's generated/identity.h"
 [ "$release_version" = "$program_version" ] ||
     fail "metainfo's newest release is '$release_version', the program shows '$program_version'"
 

@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "decoded_resource.h"
 #include "expected_main_window.h"
+#include "labels.h"
 #include "main_window.h"
 #include "message_boxes.h"
 #include "splash_window.h"
@@ -851,7 +852,7 @@ TEST(SplashWindow, IsABorderlessToolWindowThatHandsOverToOneMainWindow)
     frmMain::setDestroyedHook([&destroyed] { ++destroyed; });
     const TimerRecorder timers;
     ASSERT_TRUE(timers.installed());
-    frmStartup *splash = frmStartup::create(instance());
+    frmStartup *splash = frmStartup::create(instance(), lumox::SystemReadsTuningValues::No);
     ASSERT_NE(splash, nullptr);
     HWND hwnd = splash->hwnd();
     // The splash timer runs from creation, for one tick of 1250 ms.

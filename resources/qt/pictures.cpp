@@ -1,6 +1,7 @@
 #include "pictures.h"
 
 #include "picture_decoder.h"
+#include "sponsor_draw.h"
 
 #include <QByteArray>
 #include <QResource>
@@ -14,7 +15,7 @@ namespace lumox::pictures {
 
 QString sponsorBanner(int number)
 {
-    Q_ASSERT(number >= 1 && number <= sponsorCount);
+    Q_ASSERT(number >= 1 && number <= sponsorPictureCount);
     return QStringLiteral(":/banners/sponsor%1.gif").arg(number, 2, 10, QLatin1Char('0'));
 }
 

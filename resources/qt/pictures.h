@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-// Resource paths of the pictures compiled in by the lumox_resources library, and the facts
+// Resource paths of the pictures compiled in by the lumox_qt_pictures library, and the facts
 // about them that code showing them needs. The pictures themselves come from
 // tools/make_pictures.py.
 namespace lumox::pictures {
@@ -25,11 +25,8 @@ inline constexpr int handHotSpotY = 1;
 // The program icon: one ICO file holding a 32 x 32 and a 16 x 16 image.
 inline const QString icon = QStringLiteral(":/lumox.ico");
 
-// The number of sponsor banners; they are numbered from 1.
-inline constexpr int sponsorCount = 11;
-
 // Returns the resource path of sponsor banner `number` (":/banners/sponsor01.gif" for 1).
-// `number` must lie between 1 and sponsorCount.
+// `number` must lie between 1 and sponsorPictureCount (sponsor_draw.h).
 QString sponsorBanner(int number);
 
 // Decodes the compiled-in JPEG or GIF at resource path `path` with the program's own decoder

@@ -1,20 +1,10 @@
-#include "sponsor_banners.h"
+#include "frm_sponsors.h"
 
 #include "pictures.h"
 
 #include <QtGlobal>
 
 #include <cstddef>
-#include <utility>
-
-#ifdef Q_OS_WIN
-#include <QProcess>
-#include <QStringList>
-#include <qt_windows.h>
-#else
-#include <QDesktopServices>
-#include <QUrl>
-#endif
 
 namespace lumox {
 
@@ -24,12 +14,6 @@ std::array<int, sponsorPictureCount> &decodeCounts()
 {
     static std::array<int, sponsorPictureCount> counts{};
     return counts;
-}
-
-SponsorLauncher::Launch &currentLauncher()
-{
-    static SponsorLauncher::Launch launcher;
-    return launcher;
 }
 
 } // namespace
@@ -60,35 +44,6 @@ int frmSponsors::decodeCount(int number)
 {
     Q_ASSERT(number >= 1 && number <= sponsorPictureCount);
     return decodeCounts()[static_cast<std::size_t>(number - 1)];
-}
-
-bool SponsorLauncher::open(const QString &address)
-{
-    if (currentLauncher())
-        return currentLauncher()(address);
-    return openInSystemBrowser(address);
-}
-
-void SponsorLauncher::setLauncher(Launch launcher)
-{
-    currentLauncher() = std::move(launcher);
-}
-
-bool SponsorLauncher::openInSystemBrowser(const QString &address)
-{
-#ifdef Q_OS_WIN
-    // "explorer" given a web address opens it in the user's browser.
-    QProcess process;
-    process.setProgram(QStringLiteral("explorer"));
-    process.setArguments(QStringList{address});
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *arguments) {
-        arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        arguments->startupInfo->wShowWindow = SW_SHOWNORMAL;
-    });
-    return process.startDetached();
-#else
-    return QDesktopServices::openUrl(QUrl(address));
-#endif
 }
 
 } // namespace lumox

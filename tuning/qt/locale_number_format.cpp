@@ -1,6 +1,7 @@
-#include "rwin_calculator.h"
+#include "locale_number_format.h"
 
 #include <QChar>
+#include <QString>
 #include <QStringView>
 
 #include <string>
@@ -40,40 +41,6 @@ NumberFormat numberFormatOf(const QLocale &locale)
     }
     format.readsLowercaseE = locale.percent() != QLatin1String("%");
     return format;
-}
-
-RwinCalculator::RwinCalculator(const QLocale &locale)
-    : m_locale(locale), m_rules(numberFormatOf(locale))
-{
-}
-
-std::optional<double> RwinCalculator::readNumber(const QString &text) const
-{
-    return m_rules.readNumber(utf8Of(text));
-}
-
-QString RwinCalculator::writeNumber(double value) const
-{
-    return QString::fromStdString(m_rules.writeNumber(value));
-}
-
-std::optional<QString> RwinCalculator::proposalText(const QString &mtuText) const
-{
-    const std::optional<std::string> text = m_rules.proposalText(utf8Of(mtuText));
-    if (!text)
-        return std::nullopt;
-    return QString::fromStdString(*text);
-}
-
-std::optional<bool> RwinCalculator::isProposal(const QString &mtuText,
-                                               const QString &rwinText) const
-{
-    return m_rules.isProposal(utf8Of(mtuText), utf8Of(rwinText));
-}
-
-QString RwinCalculator::formulaCaption(const QString &mtuText)
-{
-    return QString::fromStdString(RwinRules::formulaCaption(utf8Of(mtuText)));
 }
 
 } // namespace lumox
