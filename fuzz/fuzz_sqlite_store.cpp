@@ -1,4 +1,5 @@
 // Fuzzes the SQLite registry store with arbitrary key paths, value names and data.
+// One file past 400 lines: a fuzz target is one program, its scratch store included.
 //
 // The store lives in a scratch file made once per process (under /dev/shm when there
 // is one, so that the store's synchronous writes cost little); every input starts

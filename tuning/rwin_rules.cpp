@@ -165,7 +165,9 @@ Expansion exactExpansion(double value, std::size_t minimumDigits)
 {
     // A double has at most 767 significant decimal digits, so {fmt}'s digit generator,
     // the one behind "{:.766e}", writes them all without rounding. It leaves out the
-    // zeros at the end and gives the power of ten of the last digit it wrote.
+    // zeros at the end and gives the power of ten of the last digit it wrote. It is
+    // called directly (the same call from {fmt} 8 to 10): the public formatting path
+    // would also bring in the C library's vsnprintf, which the Windows program lacks.
     constexpr int allDigits = 767;
     fmt::detail::float_specs specs{};
     specs.format = fmt::detail::float_format::exp;

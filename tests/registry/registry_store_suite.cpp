@@ -1,3 +1,5 @@
+// The behaviour every registry store shares, run against each store. One file past 400
+// lines: each store runs the whole suite, so it stays one list.
 #include "registry_store_suite.h"
 
 #include "registry_access.h"

@@ -1,3 +1,5 @@
+// The product executable started as its own process under Wine. One file past 400
+// lines: every group drives the same running program through the helpers below.
 #include "machine_registry.h"
 #include "registry_store_suite.h"
 

@@ -134,6 +134,11 @@ private:
     // Takes a store over from write-ahead logging to the rollback journal.
     RegistryResult leaveWriteAheadLog();
     RegistryResult checkStore(bool mayInitialise, bool &available);
+    // Refuses a store of this program's version whose tables differ from ours, that
+    // holds objects which could change what is written, or that is damaged.
+    RegistryResult checkLayout();
+    // The refusal of a file that is not a store of this program, naming why.
+    RegistryResult refuseStore(std::string_view why) const;
     RegistryResult initialiseStore();
     // Reads back every value written in the open transaction; fails unless each
     // holds exactly what was written.

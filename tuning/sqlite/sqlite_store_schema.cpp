@@ -162,14 +162,15 @@ RegistryResult SqliteRegistryStore::openConnection()
     return opened;
 }
 
+RegistryResult SqliteRegistryStore::refuseStore(std::string_view why) const
+{
+    return RegistryResult::failure(store_texts::store(m_file) + std::string(why) +
+                                   std::string(store_texts::kLeftUntouched));
+}
+
 RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &available)
 {
     available = false;
-    const auto refuse = [this](std::string_view why) {
-        return RegistryResult::failure(store_texts::store(m_file) + std::string(why) +
-                                       std::string(store_texts::kLeftUntouched));
-    };
-
     std::int64_t userVersion = 0;
     std::int64_t objectCount = 0;
     {
@@ -194,9 +195,17 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
         return RegistryResult::success();
     }
     if (userVersion != kSchemaVersion) {
-        return refuse(store_texts::kBelongsToAnotherProgram);
+        return refuseStore(store_texts::kBelongsToAnotherProgram);
     }
+    if (RegistryResult layout = checkLayout(); !layout.ok()) {
+        return layout;
+    }
+    available = true;
+    return RegistryResult::success();
+}
 
+RegistryResult SqliteRegistryStore::checkLayout()
+{
     const std::array<std::pair<std::string_view, std::set<std::string>>, 2> tables = {{
         {"reg_keys", {"hive", "path"}},
         {"reg_values", {"hive", "path", "name", "type", "data"}},
@@ -216,7 +225,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
             return sqliteError(code, store_texts::kReading);
         }
         if (found != expected) {
-            return refuse(store_texts::kLacksTheTables);
+            return refuseStore(store_texts::kLacksTheTables);
         }
     }
 
@@ -234,7 +243,7 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
             return sqliteError(code, store_texts::kReading);
         }
         if (foreign.integer(0) != 0) {
-            return refuse(store_texts::kHoldsForeignObjects);
+            return refuseStore(store_texts::kHoldsForeignObjects);
         }
     }
 
@@ -247,9 +256,8 @@ RegistryResult SqliteRegistryStore::checkStore(bool mayInitialise, bool &availab
         return sqliteError(code, store_texts::kChecking);
     }
     if (check.text(0) != "ok") {
-        return refuse(store_texts::kIsDamaged);
+        return refuseStore(store_texts::kIsDamaged);
     }
-    available = true;
     return RegistryResult::success();
 }
 

@@ -127,6 +127,37 @@ bool logBelongs(const Bytes &log, const OpenedDatabase &database)
            bigEndian(&log[8]) == pageSizeOf(header);
 }
 
+// The offsets of the page images that SQLite would play back from the first part of a
+// journal: records in a row whose checksums hold, up to the count the header gives.
+// Nothing when a second part follows, which the store's transactions never write.
+std::optional<std::vector<std::size_t>> journalPages(const Bytes &journal, std::uint32_t records,
+                                                     std::uint32_t checksumStart,
+                                                     std::uint32_t sector, std::uint32_t pageSize)
+{
+    std::vector<std::size_t> pages;
+    std::size_t offset = sector;
+    while ((records == 0xffffffff || pages.size() < records) &&
+           offset + 8 + pageSize <= journal.size()) {
+        const std::uint32_t page = bigEndian(&journal[offset]);
+        const unsigned char *image = &journal[offset + 4];
+        std::uint32_t checksum = checksumStart;
+        for (std::size_t i = pageSize - 200; i > 0 && i < pageSize; i -= 200) {
+            checksum += image[i];
+        }
+        if (page == 0 || checksum != bigEndian(image + pageSize)) {
+            break;
+        }
+        pages.push_back(offset);
+        offset += 8 + pageSize;
+    }
+    const std::size_t next = (offset + sector - 1) / sector * sector;
+    if (next + kJournalMark.size() <= journal.size() &&
+        std::memcmp(&journal[next], kJournalMark.data(), kJournalMark.size()) == 0) {
+        return std::nullopt;
+    }
+    return pages;
+}
+
 // A journal that SQLite would play back into the file. Playing it back writes the page
 // images it holds and cuts the file to the size it had; where that changes nothing,
 // the journal is harmless. Otherwise it must hold the file's first page as it was when
@@ -147,31 +178,15 @@ bool journalBelongs(const Bytes &journal, const OpenedDatabase &database)
     if (!isPowerOfTwoIn(sector, 32, 65536) || !isPowerOfTwoIn(pageSize, 512, 65536)) {
         return true; // SQLite stops at such a header
     }
-    std::vector<std::size_t> pages; // offsets of the page images SQLite would write
-    std::size_t offset = sector;
-    while ((records == 0xffffffff || pages.size() < records) &&
-           offset + 8 + pageSize <= journal.size()) {
-        const std::uint32_t page = bigEndian(&journal[offset]);
-        const unsigned char *image = &journal[offset + 4];
-        std::uint32_t checksum = checksumStart;
-        for (std::size_t i = pageSize - 200; i > 0 && i < pageSize; i -= 200) {
-            checksum += image[i];
-        }
-        if (page == 0 || checksum != bigEndian(image + pageSize)) {
-            break;
-        }
-        pages.push_back(offset);
-        offset += 8 + pageSize;
-    }
-    const std::size_t next = (offset + sector - 1) / sector * sector;
-    if (next + kJournalMark.size() <= journal.size() &&
-        std::memcmp(&journal[next], kJournalMark.data(), kJournalMark.size()) == 0) {
+    const std::optional<std::vector<std::size_t>> pages =
+        journalPages(journal, records, checksumStart, sector, pageSize);
+    if (!pages) {
         return false; // a second part, which the store's transactions never write
     }
 
     const unsigned char *firstPage = nullptr;
     bool imagesAsInFile = true;
-    for (const std::size_t at : pages) {
+    for (const std::size_t at : *pages) {
         const std::uint32_t page = bigEndian(&journal[at]);
         const unsigned char *image = &journal[at + 4];
         if (page == 1) {
@@ -204,8 +219,22 @@ bool journalBelongs(const Bytes &journal, const OpenedDatabase &database)
            sameBytes(firstPage, header.data(), 68, 72) && (now == before || now == before + 1);
 }
 
+// Takes a shared lock on the opened file, waiting up to timeoutMs while a writer holds
+// it; the SQLite result code.
+int lockShared(sqlite3_file *opened, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int code = SQLITE_OK;
+    while ((code = opened->pMethods->xLock(opened, SQLITE_LOCK_SHARED)) == SQLITE_BUSY &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return code;
+}
+
 } // namespace
 
+// Over 60 lines: both companions are judged under the one shared lock taken here.
 RegistryResult SqliteRegistryStore::checkCompanions()
 {
     const std::string name = m_file.filename().string();
@@ -245,14 +274,7 @@ RegistryResult SqliteRegistryStore::checkCompanions()
     // A shared lock keeps every writer out while the companions are read: none can
     // start (a writer that finds a journal left by a crash waits to play it back) and
     // none can finish.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_busyTimeoutMs);
-    int code = SQLITE_OK;
-    while ((code = opened->pMethods->xLock(opened, SQLITE_LOCK_SHARED)) == SQLITE_BUSY &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    if (code != SQLITE_OK) {
+    if (const int code = lockShared(opened, m_busyTimeoutMs); code != SQLITE_OK) {
         return sqliteError(code, store_texts::kOpening);
     }
     OpenedDatabase database{opened, 0, Bytes(kDatabaseHeader, 0)};

@@ -185,8 +185,23 @@ RegistryResult openStep(int parent, const std::string &name, const std::filesyst
     return RegistryResult::success();
 }
 
+// The store's own folder must be the user's, and written by no one else.
+std::optional<RegistryResult> unsafeOwnFolder(const std::filesystem::path &folder,
+                                              const struct stat &status)
+{
+    if (status.st_uid != ::geteuid()) {
+        return RegistryResult::accessDenied(store_texts::folder(folder) +
+                                            std::string(store_texts::kBelongsToAnotherUser));
+    }
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return RegistryResult::accessDenied(store_texts::othersMayWrite(folder, true));
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
+// Over 60 lines: one walk from the root down, each step checked against the one before.
 RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
 {
     exists = false;
@@ -207,10 +222,10 @@ RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
     }
 
     std::filesystem::path path = "/";
-    Descriptor current(::open("/", kFolderFlags));
     struct stat currentStatus
     {
     };
+    Descriptor current(::open("/", kFolderFlags));
     if (current.get() < 0 || ::fstat(current.get(), &currentStatus) != 0) {
         const int error = errno;
         return systemFailure(
@@ -252,13 +267,8 @@ RegistryResult SqliteRegistryStore::openFolder(Access access, bool &exists)
         path = next;
     }
 
-    // The store's own folder: the user's, and written by no one else.
-    if (currentStatus.st_uid != ::geteuid()) {
-        return RegistryResult::accessDenied(store_texts::folder(folder) +
-                                            std::string(store_texts::kBelongsToAnotherUser));
-    }
-    if ((currentStatus.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        return RegistryResult::accessDenied(store_texts::othersMayWrite(folder, true));
+    if (auto refused = unsafeOwnFolder(folder, currentStatus)) {
+        return *refused;
     }
     m_folder = current.release();
     exists = true;
