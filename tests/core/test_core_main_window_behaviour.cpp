@@ -132,6 +132,7 @@ Values savedValues(const std::string &mtu, const std::string &rwin)
     Values values;
     for (const std::string_view key : lumox::kAdapterKeys)
         values[{std::string(key), std::string(lumox::kMaxMtuValueName)}] = mtu;
+    values[{std::string(lumox::kFirstBindingKey), std::string(lumox::kMaxMtuValueName)}] = mtu;
     values[{std::string(lumox::kTcpKey), std::string(lumox::kRcvWindowValueName)}] = rwin;
     return values;
 }

@@ -196,7 +196,7 @@ TEST(StoreSafety, AStoreLeftInWriteAheadLogModeIsTakenOverWithEveryValue)
     EXPECT_EQ(raw.scalar("PRAGMA journal_mode"), "delete");
     EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
                          "(SELECT data FROM reg_values ORDER BY path)"),
-              "1400,1400,1400,1400,1400,10500");
+              "1400,1400,1400,1400,1400,1400,10500");
 }
 
 TEST(StoreSafety, FoldersOthersMayChangeAreRefusedBeforeAnythingIsWritten)
