@@ -275,6 +275,7 @@ void printLine(const char *what, long before, long after, const char *unit)
 
 } // namespace
 
+// Over 60 lines: one soak run read top to bottom, each phase using what the last left.
 int main(int argc, char **argv)
 {
     long ticks = dayOfTicks;
