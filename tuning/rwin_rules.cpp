@@ -169,10 +169,9 @@ Expansion exactExpansion(double value, std::size_t minimumDigits)
     // called directly (the same call from {fmt} 8 to 10): the public formatting path
     // would also bring in the C library's vsnprintf, which the Windows program lacks.
     constexpr int allDigits = 767;
-    fmt::detail::float_specs specs{};
-    specs.format = fmt::detail::float_format::exp;
     fmt::memory_buffer written;
-    const int lastExponent = fmt::detail::format_float(value, allDigits, specs, written);
+    const int lastExponent = fmt::detail::format_float(
+        value, allDigits, {.precision = 0, .format = fmt::detail::float_format::exp}, written);
     Expansion expansion;
     expansion.digits.assign(written.data(), written.size());
     expansion.exponent = lastExponent + static_cast<int>(written.size()) - 1;
