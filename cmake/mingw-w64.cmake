@@ -7,12 +7,11 @@ set(CMAKE_C_COMPILER ${LUMOX_MINGW_ARCH}-w64-mingw32-gcc-${LUMOX_MINGW_THREADS})
 set(CMAKE_CXX_COMPILER ${LUMOX_MINGW_ARCH}-w64-mingw32-g++-${LUMOX_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${LUMOX_MINGW_ARCH}-w64-mingw32-windres)
 
-# The 32-bit program runs on the processors of the Windows 95 family: the i486
-# instruction set with its x87 unit, nothing of the Pentium Pro (cmov, fcomi) or later.
-# Tuned for the Pentium, the usual processor of those machines.
+# The 32-bit program runs on the processors of the Windows 95 family (see i486.cmake).
 if(LUMOX_MINGW_ARCH STREQUAL "i686")
-    set(CMAKE_C_FLAGS_INIT "-march=i486 -mtune=pentium")
-    set(CMAKE_CXX_FLAGS_INIT "-march=i486 -mtune=pentium")
+    include(${CMAKE_CURRENT_LIST_DIR}/i486.cmake)
+    set(CMAKE_C_FLAGS_INIT "${LUMOX_I486_FLAGS}")
+    set(CMAKE_CXX_FLAGS_INIT "${LUMOX_I486_FLAGS}")
 endif()
 
 set(CMAKE_FIND_ROOT_PATH /usr/${LUMOX_MINGW_ARCH}-w64-mingw32)

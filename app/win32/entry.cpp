@@ -14,6 +14,8 @@
 #endif
 #include <windows.h>
 
+#include "x87_precision.h"
+
 #include <cstddef>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
@@ -107,9 +109,9 @@ void runStaticDestructors()
 // The entry point that GNU ld gives a Windows GUI program by default.
 extern "C" void __cdecl WinMainCRTStartup()
 {
-    // The x87 unit as the C runtime's start-up leaves it (fninit: 64-bit precision, every
-    // exception masked), so that numbers are computed exactly as before.
-    __asm__ volatile("fninit");
+    // The x87 unit as Windows gives it to a program: 53-bit precision, so that numbers
+    // are read and computed exactly as on every other processor.
+    lumox::useWindowsX87Precision();
 
     // The constructors run in the reverse order of the list, as the compiler's own
     // start-up code runs them.

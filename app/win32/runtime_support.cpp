@@ -108,6 +108,19 @@ void __throw_bad_function_call()
 
 } // namespace std
 
+// What a call of a pure virtual function (from a constructor or destructor of its
+// class) or of a deleted virtual function reaches. libsupc++'s own copies write to the
+// C runtime's standard error; without these the call would jump to address 0.
+extern "C" [[noreturn]] void __cxa_pure_virtual()
+{
+    std::abort();
+}
+
+extern "C" [[noreturn]] void __cxa_deleted_virtual()
+{
+    std::abort();
+}
+
 // The monotonic clock that seeds the sponsor draw, from the performance counter, which
 // every Windows from 95 on has; the library's own reads the time of day and comes with
 // exception tables.

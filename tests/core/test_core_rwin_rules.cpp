@@ -117,6 +117,11 @@ TEST(CoreNumberFormat, ReadsOnlyWellFormedFiniteNumbers)
     EXPECT_EQ(rules.readNumber("+.5"), 0.5);
     EXPECT_EQ(rules.readNumber("0001e0001"), 10.0);
     EXPECT_EQ(rules.readNumber("4.9e-324"), 4.9e-324) << "the smallest denormal is a number";
+    // The E-notation the program writes for large values, read to the nearest double:
+    // rounded twice, as an x87 unit at 64-bit precision would, it comes out one bit
+    // lower (4.9858976916847197e36).
+    EXPECT_EQ(rules.readNumber("4.98589769168472E36"), 4.9858976916847203e36);
+    EXPECT_EQ(rules.readNumber("4.98589769168472E+36"), 4.9858976916847203e36);
     for (const char *text : {".", "+-5", "-+5", "1e", "1e+", "e5", "1e5.5", "0x10", "1e400",
                              "1e-400", "nan", "inf", "-inf", "1\t5", "\xA0"}) {
         EXPECT_EQ(rules.readNumber(text), std::nullopt) << text;
@@ -130,6 +135,9 @@ TEST(CoreNumberFormat, WritesFifteenDigitsRoundingHalvesAwayFromZero)
     // Both are exact binary values halfway between two fifteen-digit texts.
     EXPECT_EQ(rules.writeNumber(33110032036284.25), "33110032036284.3");
     EXPECT_EQ(rules.writeNumber(-33110032036284.25), "-33110032036284.3");
+    // The proposal for this MTU is exactly 6014.6189522389649937...: its seventeen
+    // first digits, 60146189522389650, would round the fifteenth up.
+    EXPECT_EQ(rules.proposalText("1543.6547380597412"), "6014.61895223896");
     // Rounding that carries into a new digit moves to exponent form.
     EXPECT_EQ(rules.writeNumber(999999999999999.9), "1E+15");
     EXPECT_EQ(rules.writeNumber(99999.99999999999), "100000");

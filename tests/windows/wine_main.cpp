@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include "x87_precision.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -145,6 +147,9 @@ bool isTheClaimedWindows()
 // product executables driven from outside) and store (the rest).
 int main(int argc, char **argv)
 {
+    // The x87 unit as the program's own start sets it up, which the C runtime's start
+    // of this test program (64-bit precision) does not.
+    lumox::useWindowsX87Precision();
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
         std::fprintf(stderr, "These tests change HKEY_LOCAL_MACHINE and run only under Wine.\n");
