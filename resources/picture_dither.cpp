@@ -35,6 +35,13 @@ constexpr std::array<std::uint32_t, 256> makeHalftoneColours()
                     rgb(r * cubeStep, g * cubeStep, b * cubeStep);
         }
     }
+    // Black and white have one place each, 0 and 255, wherever GDI matches a colour to
+    // the table: the cube's black and white corners, and the unused places, repeat other
+    // cube colours.
+    colours[halftoneCubeFirst] = colours[halftoneCubeFirst + 1];
+    colours[halftoneCubeFirst + 215] = colours[halftoneCubeFirst + 214];
+    for (int i = halftoneUsedLow; i < 256 - static_cast<int>(staticHigh.size()); ++i)
+        colours[static_cast<std::size_t>(i)] = colours[static_cast<std::size_t>(i - 200)];
     for (std::size_t i = 0; i < staticHigh.size(); ++i)
         colours[256 - staticHigh.size() + i] = staticHigh[i];
     return colours;
@@ -58,6 +65,17 @@ constexpr std::uint8_t bayer[8][8] = {
     {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
     {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
     {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
+
+// The halftone place of the cube's colour `cube` (36 r + 6 g + b): black and white at their
+// static places.
+constexpr std::uint8_t halftoneIndex(int cube)
+{
+    if (cube == 0)
+        return 0;
+    if (cube == 215)
+        return 255;
+    return static_cast<std::uint8_t>(halftoneCubeFirst + cube);
+}
 
 constexpr bool isTransparent(std::uint32_t pixel)
 {
@@ -136,8 +154,7 @@ void diffuseIntoCube(const PictureView &picture, std::span<std::uint8_t> indices
                 next[place + static_cast<std::size_t>(c)] += error * 5;
                 next[static_cast<std::size_t>(ahead)] += error;
             }
-            target[x] = static_cast<std::uint8_t>(halftoneCubeFirst + 36 * level[0] + 6 * level[1] +
-                                                  level[2]);
+            target[x] = halftoneIndex(36 * level[0] + 6 * level[1] + level[2]);
         }
         current.swap(next);
     }

@@ -31,10 +31,11 @@ DisplayColours displayColoursFor(int bitsPerPixel, bool hasPalette);
 // The program's halftone palette, 0x00RRGGBB: the twenty static colours of a palette display
 // at the places the display keeps them (0 to 9 and 246 to 255), and between them, from
 // index halftoneCubeFirst, the 6 x 6 x 6 colour cube in steps of 51, the cube's colour
-// (r, g, b), each 0 to 5, at halftoneCubeFirst + 36 r + 6 g + b. The twenty places after
-// the cube are unused and black. Black is index 0 and white index 255, the static places
-// a display gives them, so that a raster operation on indices treats them as it treats
-// black and white.
+// (r, g, b), each 0 to 5, at halftoneCubeFirst + 36 r + 6 g + b, but for its black and
+// white corners, which are the static black at 0 and white at 255, the places a display
+// gives them. Black and white are nowhere else, so that a raster operation on indices
+// treats them as it treats black and white: the cube's places of black and white, and
+// the twenty unused places after the cube, repeat other cube colours.
 const std::array<std::uint32_t, 256> &halftoneColours();
 inline constexpr int halftoneCubeFirst = 10;
 // The places in use are the first halftoneUsedLow (ten static colours and the cube) and

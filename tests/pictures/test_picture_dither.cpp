@@ -40,8 +40,9 @@ TEST(PictureDither, AFlatColourKeepsItsMeanOnBothDisplays)
     constexpr int size = 32;
     for (const DisplayColours colours : {DisplayColours::Colours256, DisplayColours::Colours16}) {
         for (const std::uint32_t rgb : {0x1F6FC8U, 0xC0C0C0U, 0xE0400AU, 0x3A3A3AU, 0x10F080U}) {
-            SCOPED_TRACE(::testing::Message() << std::hex << rgb << " on "
-                                              << (colours == DisplayColours::Colours256 ? 256 : 16));
+            SCOPED_TRACE(::testing::Message()
+                         << std::hex << rgb << " on "
+                         << (colours == DisplayColours::Colours256 ? 256 : 16));
             const std::vector<std::uint32_t> pixels(size * size, opaque(rgb));
             const std::vector<std::uint8_t> indices = dither(colours, pixels, size, size);
             for (int shift = 0; shift <= 16; shift += 8) {
@@ -56,11 +57,11 @@ TEST(PictureDither, AFlatColourKeepsItsMeanOnBothDisplays)
     }
 }
 
-// Transparent pixels take no part: they get index 0 (black, which the masked drawing
-// needs), and a picture framed by transparent pixels (8 of them, a whole period of the
-// ordered dither and an even number of rows for the error diffusion's turns) comes out
-// inside the frame exactly as the same picture without it: no error flows into the frame
-// and back.
+// Transparent pixels take no part: they get index 0, black, which the masked drawing
+// needs and which, like white, has that one place in its table; and a picture framed by transparent
+// pixels (8 of them, a whole period of the ordered dither and an even number of rows for the error
+// diffusion's turns) comes out inside the frame exactly as the same picture without it: no error
+// flows into the frame and back.
 TEST(PictureDither, TransparentPixelsAreBlackAndChangeNoOpaquePixel)
 {
     constexpr int inner = 20;
@@ -76,6 +77,12 @@ TEST(PictureDither, TransparentPixelsAreBlackAndChangeNoOpaquePixel)
         }
     }
     for (const DisplayColours colours : {DisplayColours::Colours256, DisplayColours::Colours16}) {
+        const int size = colours == DisplayColours::Colours256 ? 256 : 16;
+        for (int i = 0; i < size; ++i) {
+            const std::uint32_t colour = tableOf(colours)[i];
+            EXPECT_EQ(colour == 0, i == 0) << "black at " << i;
+            EXPECT_EQ(colour == 0xFFFFFF, i == size - 1) << "white at " << i;
+        }
         const std::vector<std::uint8_t> plain = dither(colours, alone, inner, inner);
         const std::vector<std::uint8_t> held = dither(colours, framed, outer, outer);
         int differing = 0;

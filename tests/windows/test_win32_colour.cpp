@@ -104,11 +104,13 @@ private:
 };
 
 // What a display of 256 colours shows of a picture drawn without a palette: the twenty
-// static colours only, at their places; the other places repeat black.
+// static colours only, at their places; the places between repeat static colours other
+// than black and white, so that black and white keep one place each.
 std::vector<std::uint32_t> staticColoursOnly()
 {
     std::vector<std::uint32_t> table(halftoneColours().begin(), halftoneColours().end());
-    std::fill(table.begin() + 10, table.end() - 10, 0U);
+    for (std::size_t i = 10; i < 246; ++i)
+        table[i] = table[1 + i % 9];
     return table;
 }
 
