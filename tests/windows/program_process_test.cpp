@@ -542,10 +542,11 @@ TEST(ProgramOnLaterWindows, SaveAndResetLeaveTheRegistryAsItWasAndSaySo)
     EXPECT_TRUE(program.waitForEnd(5000).has_value());
 }
 
-// Another program's window with a palette of its own, none of whose colours the program's
-// halftone palette holds: brought to the front over the program it realizes that palette
-// in the foreground, which tells every other window that the palette changed. It keeps
-// the WM_PALETTECHANGED messages it is sent, by the window that changed the palette.
+// Another program's window that takes the palette: each time it is brought to the front
+// over the program it realizes a new palette of its own in the foreground, none of whose
+// colours the program's halftone palette holds, which tells every other window that the
+// palette changed. (Under Wine each process keeps a system palette of its own, and only
+// the first realization of a palette changes it, so each turn brings a new palette.)
 class PaletteRival
 {
 public:
@@ -553,51 +554,47 @@ public:
     {
         static const ATOM rivalClass = [] {
             WNDCLASSA windowClass = {};
-            windowClass.lpfnWndProc = &PaletteRival::windowProc;
+            windowClass.lpfnWndProc = &DefWindowProcA;
             windowClass.hInstance = GetModuleHandleA(nullptr);
             windowClass.lpszClassName = "LumoxPaletteRival";
             return RegisterClassA(&windowClass);
         }();
+        EXPECT_NE(rivalClass, 0);
+        m_window =
+            CreateWindowExA(WS_EX_TOPMOST, "LumoxPaletteRival", "rival", WS_POPUP | WS_VISIBLE, 0,
+                            0, 800, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    PaletteRival(const PaletteRival &) = delete;
+    PaletteRival &operator=(const PaletteRival &) = delete;
+    ~PaletteRival() { DestroyWindow(m_window); }
+
+    HWND window() const { return m_window; }
+
+    // Brings the window to the front and realizes a new palette there; returns how many
+    // entries of the system palette that changed.
+    UINT comeForward()
+    {
+        SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(m_window);
         struct
         {
             WORD version;
             WORD entries;
             PALETTEENTRY colours[236];
         } log = {0x300, 236, {}};
+        ++m_turn;
         for (int i = 0; i < 236; ++i) {
             // Odd steps, off the colour cube's steps of 51.
             log.colours[i] = {static_cast<BYTE>(7 + i), static_cast<BYTE>(250 - i),
-                              static_cast<BYTE>((i * 37) % 256 | 1), 0};
+                              static_cast<BYTE>((i * 37 + m_turn * 2) % 256 | 1), 0};
         }
-        m_palette = CreatePalette(reinterpret_cast<const LOGPALETTE *>(&log));
-        m_window = CreateWindowExA(WS_EX_TOPMOST, "LumoxPaletteRival", "rival",
-                                   WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
-        EXPECT_NE(rivalClass, 0);
-        SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    PaletteRival(const PaletteRival &) = delete;
-    PaletteRival &operator=(const PaletteRival &) = delete;
-    ~PaletteRival()
-    {
-        DestroyWindow(m_window);
-        DeleteObject(m_palette);
-    }
-
-    HWND window() const { return m_window; }
-    const std::vector<HWND> &changers() const { return m_changers; }
-
-    // Brings the window to the front and realizes its palette there; returns how many
-    // entries of the system palette that changed.
-    UINT comeForward()
-    {
-        SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        SetForegroundWindow(m_window);
+        const HPALETTE palette = CreatePalette(reinterpret_cast<const LOGPALETTE *>(&log));
         const HDC dc = GetDC(m_window);
-        const HPALETTE previous = SelectPalette(dc, m_palette, FALSE);
+        const HPALETTE previous = SelectPalette(dc, palette, FALSE);
         const UINT changed = RealizePalette(dc);
         SelectPalette(dc, previous, TRUE);
         ReleaseDC(m_window, dc);
+        DeleteObject(palette);
         return changed;
     }
 
@@ -610,17 +607,8 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto *self = reinterpret_cast<PaletteRival *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self != nullptr && message == WM_PALETTECHANGED)
-            self->m_changers.push_back(reinterpret_cast<HWND>(wParam));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
-    HPALETTE m_palette = nullptr;
+    int m_turn = 0;
     HWND m_window = nullptr;
-    std::vector<HWND> m_changers;
 };
 
 // Handles this thread's messages for `milliseconds`.
@@ -662,9 +650,8 @@ TEST(ProgramOnPaletteDisplay, RealizesItsPaletteAndLivesThroughPaletteChanges)
     // The program's answer to WM_QUERYNEWPALETTE: TRUE only where it realized a palette of
     // its own (the default handling answers FALSE).
     DWORD_PTR realized = 0;
-    ASSERT_NE(SendMessageTimeoutA(main, WM_QUERYNEWPALETTE, 0, 0, SMTO_ABORTIFHUNG, 5000,
-                                  &realized),
-              0);
+    ASSERT_NE(
+        SendMessageTimeoutA(main, WM_QUERYNEWPALETTE, 0, 0, SMTO_ABORTIFHUNG, 5000, &realized), 0);
     EXPECT_EQ(realized, static_cast<DWORD_PTR>(TRUE)) << "the program realized no palette";
 
     // Another window takes the palette and gives it back, again and again, while the
@@ -674,7 +661,8 @@ TEST(ProgramOnPaletteDisplay, RealizesItsPaletteAndLivesThroughPaletteChanges)
     const ULONGLONG end = GetTickCount64() + 10000;
     int rounds = 0;
     while (GetTickCount64() < end) {
-        rival.comeForward();
+        EXPECT_GT(rival.comeForward(), 0u)
+            << "the rival's palette changed nothing in round " << rounds;
         pumpMessages(700);
         rival.stepBack(main);
         pumpMessages(1300);

@@ -59,8 +59,8 @@ public:
         m_bits = static_cast<BYTE *>(bits);
         m_rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
         if (m_bits != nullptr) {
-            const BYTE byte = bitsPerPixel == 8 ? static_cast<BYTE>(fill)
-                                                : static_cast<BYTE>(fill << 4 | fill);
+            const BYTE byte =
+                bitsPerPixel == 8 ? static_cast<BYTE>(fill) : static_cast<BYTE>(fill << 4 | fill);
             std::fill(m_bits, m_bits + static_cast<std::size_t>(m_rowBytes) * height, byte);
         }
         m_dc = CreateCompatibleDC(nullptr);
@@ -179,7 +179,8 @@ TEST(PicturesOnFewColours, EachPictureLooksCloseToItselfOn256And16ColoursAndKeep
             measure(*picture.get(), DisplayColours::TrueColour, 4, vgaColours());
         const Measured after256 =
             measure(*picture.get(), DisplayColours::Colours256, 8, halftoneColours());
-        const Measured after16 = measure(*picture.get(), DisplayColours::Colours16, 4, vgaColours());
+        const Measured after16 =
+            measure(*picture.get(), DisplayColours::Colours16, 4, vgaColours());
         std::printf("%-10s %10.2f %10.2f %10.2f %10.2f\n", name.c_str(), before256.error,
                     after256.error, before16.error, after16.error);
         EXPECT_LE(after256.error, 4.0);
