@@ -128,7 +128,8 @@ void diffuseIntoCube(const PictureView &picture, std::span<std::uint8_t> indices
         const std::uint32_t *source = row(picture, y);
         std::uint8_t *target = indices.data() + width * static_cast<std::size_t>(y);
         const bool forward = (y % 2) == 0;
-        const int step = forward ? 1 : -1;
+        // From one pixel's place in the error rows to the next one's.
+        const std::ptrdiff_t step = forward ? 3 : -3;
         std::fill(next.begin(), next.end(), 0);
         for (int i = 0; i < picture.width; ++i) {
             const int x = forward ? i : picture.width - 1 - i;
@@ -138,21 +139,19 @@ void diffuseIntoCube(const PictureView &picture, std::span<std::uint8_t> indices
                 continue;
             }
             // The pixel's place in the error rows, counting the spare place.
-            const auto place = static_cast<std::size_t>(x + 1) * 3;
+            const std::ptrdiff_t place = (static_cast<std::ptrdiff_t>(x) + 1) * 3;
             int level[3];
             for (int c = 0; c < 3; ++c) {
+                const std::ptrdiff_t here = place + c;
                 const int wanted = std::clamp(channel(pixel, 16 - 8 * c) +
-                                                  current[place + static_cast<std::size_t>(c)] / 16,
+                                                  current[static_cast<std::size_t>(here)] / 16,
                                               0, 255);
                 level[c] = (wanted + cubeStep / 2) / cubeStep;
                 const int error = wanted - level[c] * cubeStep;
-                const auto c3 = static_cast<std::ptrdiff_t>(c);
-                const auto ahead = static_cast<std::ptrdiff_t>(place) + 3 * step + c3;
-                const auto behind = static_cast<std::ptrdiff_t>(place) - 3 * step + c3;
-                current[static_cast<std::size_t>(ahead)] += error * 7;
-                next[static_cast<std::size_t>(behind)] += error * 3;
-                next[place + static_cast<std::size_t>(c)] += error * 5;
-                next[static_cast<std::size_t>(ahead)] += error;
+                current[static_cast<std::size_t>(here + step)] += error * 7;
+                next[static_cast<std::size_t>(here - step)] += error * 3;
+                next[static_cast<std::size_t>(here)] += error * 5;
+                next[static_cast<std::size_t>(here + step)] += error;
             }
             target[x] = halftoneIndex(36 * level[0] + 6 * level[1] + level[2]);
         }
