@@ -2,7 +2,9 @@
 # Shared by the benchmarks and the tests that need an X server; source it, do not run it.
 #
 #   xvfb_start        starts a private Xvfb on a display number the server picks
-#                     itself (so it never takes one that is in use), checks that
+#                     itself (so it never takes one that is in use), of
+#                     LUMOX_XVFB_SCREEN (1024x768x24 unless set; 800x600x8 makes a
+#                     display of 256 colours through a palette), checks that
 #                     it answers, exports DISPLAY, and points XDG_RUNTIME_DIR and the per-user data
 #                     and settings folders at a scratch folder, so that the
 #                     programs under test touch nothing of the user's
@@ -37,7 +39,7 @@ xvfb_start() {
     local fifo="$BENCH_SCRATCH/displayfd" number attempt
     mkfifo "$fifo"
     for attempt in 1 2 3; do
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$BENCH_SCRATCH/xvfb.log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 "${LUMOX_XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" >"$BENCH_SCRATCH/xvfb.log" 2>&1 &
         XVFB_PID=$!
         number=
         if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then

@@ -1,5 +1,6 @@
 # Defines lumox_picture_decoder: the program's own JPEG and GIF decoder (picture_decoder.h,
-# stb_image's readers compiled in), shared by both front ends and free of Qt and Windows.
+# stb_image's readers compiled in) and the dithering of its pictures for displays of few
+# colours (picture_dither.h), shared by both front ends and free of Qt and Windows.
 # Included by resources/CMakeLists.txt and by the cross-built Windows test and benchmark
 # programs, so that all of them compile it alike. stb_image is header-only: Debian's
 # libstb-dev puts it in /usr/include/stb, where the MinGW-w64 cross builds look too (it is
@@ -11,7 +12,8 @@ if(NOT LUMOX_STB_INCLUDE_DIR)
                         "(package libstb-dev).")
 endif()
 add_library(lumox_picture_decoder STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.h ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.h ${CMAKE_CURRENT_LIST_DIR}/picture_decoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_dither.h ${CMAKE_CURRENT_LIST_DIR}/picture_dither.cpp)
 set_target_properties(lumox_picture_decoder PROPERTIES AUTOMOC OFF)
 target_include_directories(lumox_picture_decoder PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_include_directories(lumox_picture_decoder SYSTEM PRIVATE ${LUMOX_STB_INCLUDE_DIR})

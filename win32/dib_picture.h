@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture_dither.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -12,7 +14,11 @@ namespace lumox::win32 {
 // bottom-up DIB section holding its pixels, and, when some of them are transparent, a
 // monochrome mask that is white where they are and black elsewhere. The transparent pixels
 // of the DIB section are black, so drawing the mask with SRCAND and the DIB section with
-// SRCPAINT over any background leaves the background there. Pictures are shared, not copied:
+// SRCPAINT over any background leaves the background there. For a display of 256 or 16
+// colours the picture is also held dithered into that display's colours (picture_dither.h),
+// as an 8-bit or 4-bit DIB section whose transparent pixels are black too, prepared the
+// first time it is drawn for that display and again when the display changes. Pictures
+// are shared, not copied:
 // whoever keeps one holds a reference (addRef), and the last release() destroys it. Only the
 // user-interface thread touches them.
 class DibPicture
@@ -36,6 +42,11 @@ public:
     // picture's: a caller selects them into its own memory context and deletes neither.
     HBITMAP bitmap() const { return m_bitmap; }
     HBITMAP mask() const { return m_mask; }
+    // The picture as drawn for a display of `colours`: bitmap() on true colour, otherwise
+    // the picture dithered into the display's colours, as a DIB section whose colour table
+    // holds them (halftoneColours(), vgaColours()), made at the first call for `colours`;
+    // bitmap() when GDI cannot make it. Stays the picture's, as bitmap() does.
+    HBITMAP bitmapFor(DisplayColours colours) const;
     // Pixel (x, y), counted from the top-left corner, as the decoder gave it: 0xAARRGGBB,
     // alpha 0xFF for an opaque pixel and the whole value 0 for a transparent one. Both
     // coordinates must lie inside the picture.
@@ -50,6 +61,11 @@ private:
     int m_height = 0;
     HBITMAP m_bitmap = nullptr;
     HBITMAP m_mask = nullptr;
+    // The picture prepared for the display of the last bitmapFor() call that was not true
+    // colour, and for which display: made when first asked for, kept until the display
+    // asked for changes.
+    mutable HBITMAP m_prepared = nullptr;
+    mutable DisplayColours m_preparedFor = DisplayColours::TrueColour;
     // The DIB section's pixels, bottom row first.
     const std::uint32_t *m_bits = nullptr;
 };
@@ -61,8 +77,10 @@ DibPicture *loadPictureResource(HINSTANCE instance, int id);
 
 // Draws the picture unscaled, at its own size in pixels, with its top-left corner at (x, y),
 // and nothing outside `clip` (logical coordinates of the context). Transparent pixels leave
-// what is already there. Nothing is drawn for nullptr. The context's clipping region, text
-// and background colours are the same afterwards as before.
+// what is already there. The picture is drawn as prepared for displayColours()
+// (display_palette.h), and on a palette display with the program's palette selected into the
+// context and realized. Nothing is drawn for nullptr. The context's clipping region, text
+// and background colours and its palette are the same afterwards as before.
 void renderPicture(HDC dc, const DibPicture *picture, int x, int y, const RECT &clip);
 
 // Holds one reference to a picture and releases it when it goes.

@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 
+#include "display_palette.h"
+
 namespace lumox::win32 {
 
 // How a window of one of our forms finds the object that stands behind it. The form's
@@ -34,8 +36,9 @@ template <class Form> Form *windowObject(HWND hwnd, UINT message, LPARAM lParam)
 
 // The window procedure of a form's class, for Form::windowProc to call: hands every
 // message to the object behind the window through dispatch, after noting the window in
-// the object's member window at WM_NCCREATE. Messages before WM_NCCREATE and after the
-// object is gone get the default handling.
+// the object's member window at WM_NCCREATE. The messages about palettes and the display
+// go to handlePaletteMessage() first. Messages before WM_NCCREATE and after the object is
+// gone get the default handling.
 template <class Form>
 LRESULT formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HWND Form::*window,
                        LRESULT (Form::*dispatch)(HWND, UINT, WPARAM, LPARAM))
@@ -46,6 +49,10 @@ LRESULT formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HW
     }
     if (message == WM_NCCREATE) {
         form->*window = hwnd;
+    }
+    LRESULT result = 0;
+    if (handlePaletteMessage(hwnd, message, wParam, result)) {
+        return result;
     }
     return (form->*dispatch)(hwnd, message, wParam, lParam);
 }

@@ -1,3 +1,4 @@
+#include "display_palette.h"
 #include "main_window.h"
 #include "splash_window.h"
 #include "tuning_actions.h"
@@ -59,5 +60,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         }
         status = got == 0 ? static_cast<int>(message.wParam) : 1;
     }
+    // Every window is gone, and with it every context that held the palette.
+    lumox::win32::deleteProgramPalette();
     return status;
 }

@@ -1,6 +1,7 @@
 #include "banner_slot.h"
 
 #include "dib_picture.h"
+#include "display_palette.h"
 #include "resource.h"
 #include "window_object.h"
 
@@ -71,14 +72,12 @@ BOOL Slot_EraseBackground(HWND, HDC)
     return TRUE;
 }
 
-void Slot_Paint(HWND hwnd)
+// Paints the slot into its window's context `dc`, with the program's palette there while
+// it paints.
+void composeSlot(HWND hwnd, HDC dc, const RECT &client)
 {
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(hwnd, &paint);
-    if (dc == nullptr)
-        return;
-    RECT client;
-    GetClientRect(hwnd, &client);
+    // The composed picture's colours are the palette's, as on the screen.
+    const PaletteSelection palette(dc);
     // Composed off screen first, so that the face colour under a picture never flashes.
     const HDC memory = CreateCompatibleDC(dc);
     const HBITMAP bitmap =
@@ -94,6 +93,17 @@ void Slot_Paint(HWND hwnd)
     }
     if (memory != nullptr)
         DeleteDC(memory);
+}
+
+void Slot_Paint(HWND hwnd)
+{
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd, &paint);
+    if (dc == nullptr)
+        return;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    composeSlot(hwnd, dc, client);
     EndPaint(hwnd, &paint);
 }
 

@@ -542,5 +542,147 @@ TEST(ProgramOnLaterWindows, SaveAndResetLeaveTheRegistryAsItWasAndSaySo)
     EXPECT_TRUE(program.waitForEnd(5000).has_value());
 }
 
+// Another program's window that takes the palette: each time it is brought to the front
+// over the program it realizes a new palette of its own in the foreground, none of whose
+// colours the program's halftone palette holds, which tells every other window that the
+// palette changed. (Under Wine each process keeps a system palette of its own, and only
+// the first realization of a palette changes it, so each turn brings a new palette.)
+class PaletteRival
+{
+public:
+    PaletteRival()
+    {
+        static const ATOM rivalClass = [] {
+            WNDCLASSA windowClass = {};
+            windowClass.lpfnWndProc = &DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "LumoxPaletteRival";
+            return RegisterClassA(&windowClass);
+        }();
+        EXPECT_NE(rivalClass, 0);
+        m_window =
+            CreateWindowExA(WS_EX_TOPMOST, "LumoxPaletteRival", "rival", WS_POPUP | WS_VISIBLE, 0,
+                            0, 800, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    PaletteRival(const PaletteRival &) = delete;
+    PaletteRival &operator=(const PaletteRival &) = delete;
+    ~PaletteRival() { DestroyWindow(m_window); }
+
+    HWND window() const { return m_window; }
+
+    // Brings the window to the front and realizes a new palette there; returns how many
+    // entries of the system palette that changed.
+    UINT comeForward()
+    {
+        SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(m_window);
+        struct
+        {
+            WORD version;
+            WORD entries;
+            PALETTEENTRY colours[236];
+        } log = {0x300, 236, {}};
+        ++m_turn;
+        for (int i = 0; i < 236; ++i) {
+            // Odd steps, off the colour cube's steps of 51.
+            log.colours[i] = {static_cast<BYTE>(7 + i), static_cast<BYTE>(250 - i),
+                              static_cast<BYTE>((i * 37 + m_turn * 2) % 256 | 1), 0};
+        }
+        const HPALETTE palette = CreatePalette(reinterpret_cast<const LOGPALETTE *>(&log));
+        const HDC dc = GetDC(m_window);
+        const HPALETTE previous = SelectPalette(dc, palette, FALSE);
+        const UINT changed = RealizePalette(dc);
+        SelectPalette(dc, previous, TRUE);
+        ReleaseDC(m_window, dc);
+        DeleteObject(palette);
+        return changed;
+    }
+
+    // Steps back behind `other` and makes it the foreground window.
+    void stepBack(HWND other) const
+    {
+        SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(m_window, other, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetForegroundWindow(other);
+    }
+
+private:
+    int m_turn = 0;
+    HWND m_window = nullptr;
+};
+
+// Handles this thread's messages for `milliseconds`.
+void pumpMessages(DWORD milliseconds)
+{
+    for (const ULONGLONG end = GetTickCount64() + milliseconds; GetTickCount64() < end;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(pollMs);
+    }
+}
+
+// Whether the program's window answers within 5 s.
+bool answers(HWND window)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+// Run on a display of 256 colours through a palette (an 8-bit Xvfb): the program takes the
+// palette path, and lives through another window taking the palette and giving it back.
+TEST(ProgramOnPaletteDisplay, RealizesItsPaletteAndLivesThroughPaletteChanges)
+{
+    const HDC screen = GetDC(nullptr);
+    const bool hasPalette = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
+    const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    const int paletteSize = GetDeviceCaps(screen, SIZEPALETTE);
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(hasPalette) << "the display is no palette display (" << bits << " bits)";
+    ASSERT_EQ(bits, 8);
+    ASSERT_EQ(paletteSize, 256);
+
+    RunningProgram program;
+    ASSERT_TRUE(program.startToMainWindow());
+    const HWND main = program.mainWindow();
+    // The program's answer to WM_QUERYNEWPALETTE: TRUE only where it realized a palette of
+    // its own (the default handling answers FALSE).
+    DWORD_PTR realized = 0;
+    ASSERT_NE(
+        SendMessageTimeoutA(main, WM_QUERYNEWPALETTE, 0, 0, SMTO_ABORTIFHUNG, 5000, &realized), 0);
+    EXPECT_EQ(realized, static_cast<DWORD_PTR>(TRUE)) << "the program realized no palette";
+
+    // Another window takes the palette and gives it back, again and again, while the
+    // banners turn for 10 s.
+    PaletteRival rival;
+    ASSERT_NE(rival.window(), nullptr);
+    const ULONGLONG end = GetTickCount64() + 10000;
+    int rounds = 0;
+    while (GetTickCount64() < end) {
+        EXPECT_GT(rival.comeForward(), 0u)
+            << "the rival's palette changed nothing in round " << rounds;
+        pumpMessages(700);
+        rival.stepBack(main);
+        pumpMessages(1300);
+        ++rounds;
+        ASSERT_TRUE(answers(main)) << "the program stopped answering in round " << rounds;
+    }
+    // WM_PALETTECHANGED as the rival sends it, from the program's own window too.
+    SendMessageTimeoutA(main, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(rival.window()), 0,
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(main, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(main), 0,
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_FALSE(program.waitForEnd(0).has_value()) << "the program ended";
+    EXPECT_TRUE(answers(main));
+    EXPECT_EQ(program.windows("frmSponsors").size(), 1u) << "the banners never turned";
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    const auto exitCode = program.waitForEnd(5000);
+    ASSERT_TRUE(exitCode.has_value()) << "WM_CLOSE did not end the program";
+    EXPECT_EQ(*exitCode, 0u);
+}
+
 } // namespace
 } // namespace lumox::testing
