@@ -10,8 +10,8 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
+#include <algorithm>
 #include <array>
 #include <set>
 #include <string>
@@ -138,7 +138,7 @@ RegistryResult SqliteRegistryStore::openInMemory(const std::string &content)
         if (copy == nullptr) {
             return sqliteError(SQLITE_NOMEM, store_texts::kReading);
         }
-        std::memcpy(copy, content.data(), content.size());
+        std::copy(content.begin(), content.end(), copy);
         // SQLite frees the copy, whether this succeeds or not.
         const int code =
             sqlite3_deserialize(m_db, "main", copy, size, size,

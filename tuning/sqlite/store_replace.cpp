@@ -212,30 +212,30 @@ RegistryResult SqliteRegistryStore::readFile(std::string &content)
     }
     const std::string name = m_file.filename().string();
     const std::string store = store_texts::store(m_file);
-    OwnedDescriptor file(
+    OwnedDescriptor opened(
         ::openat(m_folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat before
     {
     };
-    if (file.get() < 0 && errno != ENOENT && errno != ELOOP) {
+    if (opened.get() < 0 && errno != ENOENT && errno != ELOOP) {
         const int error = errno;
         return systemFailure(store + std::string(store_texts::kCouldNotBeOpened), error);
     }
     // Only the file examined is read: anything that took its place since is left alone.
-    if (file.get() < 0 || ::fstat(file.get(), &before) != 0 ||
+    if (opened.get() < 0 || ::fstat(opened.get(), &before) != 0 ||
         !sameFile(before, m_checked.device, m_checked.inode)) {
         return RegistryResult::failure(store + std::string(store_texts::kWasReplacedWhileOpened));
     }
     if (before.st_size > kLargestStore) {
         return RegistryResult::failure(store + std::string(store_texts::kTooLarge));
     }
-    if (const int error = readAll(file.get(), content); error != 0) {
+    if (const int error = readAll(opened.get(), content); error != 0) {
         return systemFailure(store + std::string(store_texts::kCouldNotBeRead), error);
     }
     struct stat after
     {
     };
-    if (::fstat(file.get(), &after) != 0 || after.st_size != before.st_size ||
+    if (::fstat(opened.get(), &after) != 0 || after.st_size != before.st_size ||
         static_cast<off_t>(content.size()) != after.st_size ||
         after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec) {
@@ -265,26 +265,26 @@ RegistryResult SqliteRegistryStore::replaceFile()
 
     // The new file keeps the old one's permissions, which were checked.
     const mode_t mode = m_fileExists ? (m_checked.mode & 0755) : 0600;
-    OwnedDescriptor file(::openat(m_folder, saving.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-    if (file.get() < 0) {
+    OwnedDescriptor opened(::openat(m_folder, saving.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (opened.get() < 0) {
         return writeFailure(errno);
     }
     struct stat written
     {
     };
-    int error = writeAll(file.get(), bytes.get(), static_cast<std::size_t>(size));
-    if (error == 0 && ::fchmod(file.get(), mode) != 0) {
+    int error = writeAll(opened.get(), bytes.get(), static_cast<std::size_t>(size));
+    if (error == 0 && ::fchmod(opened.get(), mode) != 0) {
         error = errno;
     }
-    if (error == 0 && ::fsync(file.get()) != 0) {
+    if (error == 0 && ::fsync(opened.get()) != 0) {
         error = errno;
     }
-    if (error == 0 && ::fstat(file.get(), &written) != 0) {
+    if (error == 0 && ::fstat(opened.get(), &written) != 0) {
         error = errno;
     }
     if (error == 0) {
-        error = file.close();
+        error = opened.close();
     }
     if (error != 0) {
         ::unlinkat(m_folder, saving.c_str(), 0);
@@ -328,17 +328,17 @@ RegistryResult SqliteRegistryStore::replaceFile()
 RegistryResult SqliteRegistryStore::readBack(std::string_view expected)
 {
     const std::string store = store_texts::store(m_file);
-    OwnedDescriptor file(::openat(m_folder, m_file.filename().c_str(),
-                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    OwnedDescriptor opened(::openat(m_folder, m_file.filename().c_str(),
+                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat status
     {
     };
-    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 ||
+    if (opened.get() < 0 || ::fstat(opened.get(), &status) != 0 ||
         !sameFile(status, m_checked.device, m_checked.inode)) {
         return RegistryResult::failure(store + std::string(store_texts::kChangedWhileSaving));
     }
     std::string content;
-    if (const int error = readAll(file.get(), content); error != 0) {
+    if (const int error = readAll(opened.get(), content); error != 0) {
         return systemFailure(store + std::string(store_texts::kCouldNotBeRead), error);
     }
     if (content != expected) {
