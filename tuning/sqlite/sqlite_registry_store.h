@@ -5,9 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,13 +20,13 @@ namespace lumox {
 // file, laid out as the README describes (tables reg_keys and
 // reg_values, marked by PRAGMA user_version = kSchemaVersion).
 //
-// Nothing is kept open between uses: the file is opened by the first operation of a
-// batch (or by an operation outside one) and closed again when the batch ends (or the
+// Nothing is kept open between uses: the file is read by the first operation of a
+// batch (or by an operation outside one) and let go again when the batch ends (or the
 // operation returns), so a refusal never outlives the save or reset it refused.
 // Operations that only look or delete (openKey, deleteValue) never create the file:
 // without a file every key is absent. The first operation that writes creates the
-// missing folders (mode 0700) and the file (mode 0600); when the new file cannot be
-// made a store, the file and the folders made for it are removed again.
+// missing folders (mode 0700) and the file (mode 0600, or the mode of the file it
+// replaces); the folders made are removed again when nothing was saved in them.
 //
 // A file that is not an SQLite database, is damaged, holds some other program's
 // database, or holds triggers, views or other tables' foreign keys on the store's
