@@ -98,7 +98,7 @@ struct Model
     }
 };
 
-// The scratch folder and file, and the separate connection that reads the file.
+// The scratch folder and file, and the separate connections that read the file.
 class Scratch
 {
 public:
@@ -124,15 +124,10 @@ public:
             const RegistryResult created = store.createKey(RegistryHive::LocalMachine, "x", key);
             LUMOX_FUZZ_CHECK(created.ok(), created.message);
         }
-        LUMOX_FUZZ_CHECK(sqlite3_open_v2(m_file.c_str(), &m_raw, SQLITE_OPEN_READWRITE, nullptr) ==
-                             SQLITE_OK,
-                         "cannot open the scratch store");
-        sqlite3_busy_timeout(m_raw, kBusyTimeoutMs);
     }
 
     ~Scratch()
     {
-        sqlite3_close_v2(m_raw);
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -144,6 +139,7 @@ public:
 
     void clear()
     {
+        const Connection connection(*this);
         char *message = nullptr;
         const int code = sqlite3_exec(m_raw, "DELETE FROM reg_values; DELETE FROM reg_keys;",
                                       nullptr, nullptr, &message);
@@ -155,6 +151,7 @@ public:
     // Checks that the file holds exactly what model says.
     void expect(const Model &model, std::string_view when)
     {
+        const Connection connection(*this);
         const std::string context(when);
         std::size_t keys = 0;
         forEachRow("SELECT hive, path FROM reg_keys", [&](sqlite3_stmt *row) {
@@ -192,6 +189,30 @@ public:
     }
 
 private:
+    // The store replaces its file with every change, so each look opens the file anew,
+    // as a reader started then would.
+    class Connection
+    {
+    public:
+        explicit Connection(Scratch &scratch) : m_scratch(scratch)
+        {
+            LUMOX_FUZZ_CHECK(sqlite3_open_v2(m_scratch.m_file.c_str(), &m_scratch.m_raw,
+                                             SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK,
+                             "cannot open the scratch store");
+            sqlite3_busy_timeout(m_scratch.m_raw, kBusyTimeoutMs);
+        }
+        ~Connection()
+        {
+            sqlite3_close_v2(m_scratch.m_raw);
+            m_scratch.m_raw = nullptr;
+        }
+        Connection(const Connection &) = delete;
+        Connection &operator=(const Connection &) = delete;
+
+    private:
+        Scratch &m_scratch;
+    };
+
     static std::string text(sqlite3_stmt *row, int column)
     {
         const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(row, column));

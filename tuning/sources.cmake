@@ -23,7 +23,7 @@ set(LUMOX_TUNING_SQLITE_SOURCES
     sqlite/sqlite_registry_store.h sqlite/sqlite_registry_store.cpp
     sqlite/sqlite_store_schema.cpp
     sqlite/sqlite_store_batches.cpp
-    sqlite/store_companions.cpp
+    sqlite/store_replace.cpp
     sqlite/store_place.cpp
     sqlite/store_texts.h
     sqlite/sqlite_statement.h sqlite/sqlite_statement.cpp

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Counts, with strace, the calls that force data to the disk (fsync and its kin) per
-# save on the SQLite registry store. A save is one transaction with a rollback journal
-# that goes with the commit: the journal twice (its pages, then its header), the folder
-# once the journal is made, the store, and the folder once the journal is gone, so five
-# calls per save.
+# save on the SQLite registry store. A save writes the whole new store to a file of its
+# own and renames it over the old one: that file once, and the folder once it has been
+# renamed, so two calls per save.
 #   fsync_per_save.sh STORE_BENCH [SAVES]
 # The scratch store lives in the current folder, so the count is for its disk.
 set -euo pipefail

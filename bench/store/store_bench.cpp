@@ -1,7 +1,9 @@
 // Save and reset latency on the SQLite registry store, on the disk that holds the
 // current folder (where a user's data folder would be, not a RAM disk).
 //
-//   store_bench [benchmark options]      the latency benchmarks, median of 100 each
+//   store_bench [benchmark options]      the latency benchmarks, median of 100 each,
+//                                        then 2,000 saves after which no descriptor
+//                                        and no file beside the store may be left
 //   store_bench --saves N --store FILE   one save to open FILE, then N more saves;
 //                                        fsync_per_save.sh runs this under strace
 #include "registry_access.h"
@@ -16,8 +18,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -119,6 +123,41 @@ int probeSaves(int saves, const char *file)
     return 0;
 }
 
+// The descriptors this process has open.
+std::size_t openDescriptors()
+{
+    std::error_code ignored;
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd", ignored),
+                      std::filesystem::directory_iterator()));
+}
+
+// Saves saves times into a store of its own, then reports the descriptors left open
+// and the files left beside the store; fails when anything was left.
+int checkLeftBehind(int saves)
+{
+    const std::filesystem::path file = storeFile("left-behind");
+    const std::size_t before = openDescriptors();
+    {
+        lumox::SqliteRegistryStore store(file);
+        lumox::RegistryWriter writer(store);
+        for (int round = 0; round < saves; ++round) {
+            if (!saveOnce(writer, round)) {
+                std::fprintf(stderr, "save %d failed\n", round);
+                return 1;
+            }
+        }
+    }
+    const std::size_t descriptors = openDescriptors() - before;
+    std::size_t files = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(file.parent_path())) {
+        files += entry.path().filename() != file.filename() ? 1 : 0;
+    }
+    std::printf("after %d saves: %zu descriptors left open, %zu files left beside the store\n",
+                saves, descriptors, files);
+    return descriptors == 0 && files == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -137,6 +176,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    const int leftBehind = checkLeftBehind(2000);
     std::filesystem::remove_all(g_folder);
-    return 0;
+    return leftBehind;
 }

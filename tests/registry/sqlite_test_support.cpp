@@ -7,6 +7,7 @@
 
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,8 +120,19 @@ void RawStore::close()
 
 bool RawStore::open(bool create)
 {
-    if (m_db != nullptr) {
+    // The store replaces its file on every save: a connection to the file it replaced
+    // would read that one still, so it is opened afresh, as a new reader would.
+    struct stat status
+    {
+    };
+    const bool present = ::stat(m_file.c_str(), &status) == 0;
+    if (m_db != nullptr && present && status.st_dev == m_opened.st_dev &&
+        status.st_ino == m_opened.st_ino) {
         return true;
+    }
+    close();
+    if (present) {
+        m_opened = status;
     }
     if (!create && !std::filesystem::exists(m_file)) {
         return false;
@@ -132,6 +144,9 @@ bool RawStore::open(bool create)
         return false;
     }
     sqlite3_busy_timeout(m_db, 10000);
+    if (!present && ::stat(m_file.c_str(), &m_opened) != 0) {
+        m_opened = {};
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -45,9 +46,10 @@ std::optional<std::string> fileBytes(const std::filesystem::path &file);
 // Writes bytes as the whole content of file.
 void writeFileBytes(const std::filesystem::path &file, std::string_view bytes);
 
-// A direct connection to a store file, laid out as the store's documentation says.
-// Reading opens an existing file only; planting creates the file and its tables
-// when they are missing, as another program following the documentation would.
+// A direct connection to a store file, laid out as the store's documentation says,
+// opened again whenever the file has been replaced. Reading opens an existing file
+// only; planting creates the file and its tables when they are missing, as another
+// program following the documentation would.
 class RawStore
 {
 public:
@@ -72,6 +74,10 @@ private:
 
     std::filesystem::path m_file;
     sqlite3 *m_db = nullptr;
+    // The file the connection has open.
+    struct stat m_opened
+    {
+    };
 };
 
 // The user and group of the unprivileged account that tests run as when they must

@@ -98,6 +98,9 @@ TEST(StoreReliability, KillingASaveAtAnyMomentLeavesOneCompleteSet)
         const RegistryResult opened = reopened.openKey(RegistryHive::LocalMachine, tcpKey, key);
         ASSERT_TRUE(opened.ok()) << "round " << round << ": " << opened.message;
         key.reset();
+        // What the killed save was writing is gone once the store has been used again.
+        EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"registry.sqlite3"})
+            << "round " << round;
         const std::optional<std::uint32_t> mtu = completeSet(file);
         ASSERT_TRUE(mtu) << "round " << round;
         const bool isNew = *mtu >= firstMtu && *mtu < firstMtu + kPerRound;

@@ -5,6 +5,7 @@
 #include "registry_access.h"
 #include "sqlite_registry_store.h"
 #include "sqlite_test_support.h"
+#include "store_file.h"
 #include "tuning_actions.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +125,7 @@ StoreWithCompanion storeWithCompanion(const std::filesystem::path &folder, bool 
     return taken;
 }
 
-TEST(StoreSafety, AJournalOrLogThatIsNotTheStoresOwnIsNeverApplied)
+TEST(StoreSafety, AJournalOrLogBesideTheStoreIsNeverApplied)
 {
     TemporaryFolder folder;
     const std::filesystem::path file = folder.path() / "registry.sqlite3";
@@ -168,7 +169,9 @@ TEST(StoreSafety, AJournalOrLogThatIsNotTheStoresOwnIsNeverApplied)
         const std::string before = *fileBytes(file);
         const ActionOutcome saved = saveInto(file, 576);
         EXPECT_FALSE(saved.succeeded) << saved.text;
-        EXPECT_NE(saved.text.find("which was not left by it"), std::string::npos) << saved.text;
+        EXPECT_NE(saved.text.find("neither plays such a file back nor deletes it"),
+                  std::string::npos)
+            << saved.text;
         EXPECT_EQ(fileBytes(name), companion) << "the leftover was touched";
         std::filesystem::remove(name);
         expectKept(before, log ? "log" : "journal");
@@ -177,26 +180,94 @@ TEST(StoreSafety, AJournalOrLogThatIsNotTheStoresOwnIsNeverApplied)
 
 TEST(StoreSafety, AStoreLeftInWriteAheadLogModeIsTakenOverWithEveryValue)
 {
+    const std::string values = "1400,1400,1400,1400,1400,1400,10500";
+    const auto held = [](const std::filesystem::path &file) {
+        return RawStore(file).scalar("SELECT group_concat(data, ',') FROM (SELECT data FROM "
+                                     "reg_values WHERE name <> 'Unrelated' ORDER BY path)");
+    };
+
+    // Closed cleanly: nothing beside it. A look finds every value; the next save
+    // leaves the mode.
+    {
+        TemporaryFolder folder;
+        const std::filesystem::path file = folder.path() / "registry.sqlite3";
+        ASSERT_TRUE(saveInto(file, 1400).succeeded);
+        ASSERT_EQ(RawStore(file).scalar("PRAGMA journal_mode = WAL"), "wal");
+        ASSERT_EQ(folderEntries(folder.path()), std::set<std::string>{"registry.sqlite3"});
+        const std::string before = held(file);
+        ASSERT_EQ(before, "1400,1400,1400,1400,1400,1400,9800");
+        SqliteRegistryStore store(file);
+        std::unique_ptr<RegistryKey> key;
+        const RegistryResult opened = store.openKey(RegistryHive::LocalMachine, tcpKey, key);
+        ASSERT_TRUE(opened.ok()) << opened.message;
+        ASSERT_TRUE(store.setStringValue(*key, "Unrelated", "kept").ok());
+        key.reset();
+        EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"registry.sqlite3"});
+        RawStore raw(file);
+        EXPECT_EQ(raw.scalar("PRAGMA journal_mode"), "delete");
+        EXPECT_EQ(raw.value(tcpKey, "Unrelated")->data, "kept");
+        EXPECT_EQ(held(file), before);
+    }
+
+    // Killed with a change committed to the log only: refused, with the command that
+    // finishes it, which then lets the store be taken over with every value.
     TemporaryFolder source;
     TemporaryFolder folder;
-    // As an older version left it when it was killed: a change committed to the log
-    // only.
     const StoreWithCompanion old = storeWithCompanion(source.path(), true);
     const std::filesystem::path file = folder.path() / "registry.sqlite3";
+    const std::filesystem::path log = file.string() + "-wal";
     writeFileBytes(file, old.file);
-    writeFileBytes(file.string() + "-wal", old.companion);
+    writeFileBytes(log, old.companion);
+    const ActionOutcome refused = saveInto(file, 576);
+    EXPECT_FALSE(refused.succeeded);
+    const std::string command = "sqlite3 " + file.string() + " \"PRAGMA journal_mode = DELETE\"";
+    EXPECT_NE(refused.text.find(command), std::string::npos) << refused.text;
+    EXPECT_EQ(fileBytes(file), old.file);
+    EXPECT_EQ(fileBytes(log), old.companion);
 
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"registry.sqlite3"});
     SqliteRegistryStore store(file);
     std::unique_ptr<RegistryKey> key;
     const RegistryResult opened = store.openKey(RegistryHive::LocalMachine, tcpKey, key);
     ASSERT_TRUE(opened.ok()) << opened.message;
-    key.reset();
-    EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"registry.sqlite3"});
-    RawStore raw(file);
-    EXPECT_EQ(raw.scalar("PRAGMA journal_mode"), "delete");
-    EXPECT_EQ(raw.scalar("SELECT group_concat(data, ',') FROM "
-                         "(SELECT data FROM reg_values ORDER BY path)"),
-              "1400,1400,1400,1400,1400,1400,10500");
+    EXPECT_EQ(held(file), values);
+}
+
+// The check that the file read is the file examined, met head-on: the store is swapped
+// for another store of this program between the two.
+TEST(StoreSafety, AFileSwappedBetweenItsCheckAndItsReadIsLeftAlone)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "registry.sqlite3";
+    const std::filesystem::path other = folder.path() / "other.sqlite3";
+    const std::filesystem::path aside = folder.path() / "aside.sqlite3";
+    ASSERT_TRUE(saveInto(file, 1500).succeeded);
+    RawStore(file).plant("Software\\Another Program", "Colour", "blue");
+    ASSERT_TRUE(saveInto(other, 1111).succeeded);
+    const std::optional<std::string> mine = fileBytes(file);
+    const std::optional<std::string> theirs = fileBytes(other);
+
+    int swaps = 0;
+    detail::beforeOpeningStoreFile() = [&] {
+        if (swaps++ == 0) {
+            std::filesystem::rename(file, aside);
+            std::filesystem::rename(other, file);
+        }
+    };
+    const ActionOutcome saved = saveInto(file, 576);
+    detail::beforeOpeningStoreFile() = nullptr;
+    EXPECT_EQ(swaps, 1);
+    EXPECT_FALSE(saved.succeeded);
+    EXPECT_NE(saved.text.find("was replaced by another file while it was being opened"),
+              std::string::npos)
+        << saved.text;
+    EXPECT_TRUE(fileBytes(file) == theirs) << "the file swapped in was written";
+    EXPECT_TRUE(fileBytes(aside) == mine) << "the store swapped out was written";
 }
 
 TEST(StoreSafety, FoldersOthersMayChangeAreRefusedBeforeAnythingIsWritten)

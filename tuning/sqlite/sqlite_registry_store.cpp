@@ -7,12 +7,9 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 namespace lumox {
@@ -85,10 +82,17 @@ void SqliteRegistryStore::disconnect()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    // Folders made for a first save that never saved are not left behind.
+    removeUnfinished();
+    if (m_lock >= 0) {
+        ::close(m_lock); // which releases the lock
+        m_lock = -1;
+    }
     if (m_folder >= 0) {
         ::close(m_folder);
         m_folder = -1;
     }
+    m_fileExists = false;
     m_inTransaction = false;
 }
 
@@ -117,63 +121,31 @@ RegistryResult SqliteRegistryStore::connect(Access access, bool &available)
 RegistryResult SqliteRegistryStore::connectOnce(Access access, bool &available)
 {
     m_madeFolders.clear();
-    bool exists = false;
-    RegistryResult placed = openFolder(access, exists);
-    if (placed.ok() && exists) {
-        placed = examineFile(exists);
+    bool folderExists = false;
+    bool fileExists = false;
+    std::string content;
+    RegistryResult placed = openFolder(access, folderExists);
+    if (placed.ok() && folderExists) {
+        placed = lockFolder();
+        if (placed.ok()) {
+            placed = checkLeftovers();
+        }
+        if (placed.ok()) {
+            placed = examineFile(fileExists);
+        }
+        if (placed.ok() && fileExists) {
+            placed = readFile(content);
+        }
     }
-    if (!placed.ok()) {
-        removeUnfinished(std::nullopt);
+    if (!placed.ok() || !folderExists || (!fileExists && access == Access::Look)) {
         return placed;
     }
-    std::optional<FileIdentity> created;
-    if (!exists) {
-        if (access == Access::Look) {
-            return RegistryResult::success();
-        }
-        // Another copy of the program may create it at the same moment: the file is
-        // examined again either way.
-        RegistryResult made = createFile(created);
-        if (made.ok()) {
-            made = examineFile(exists);
-        }
-        if (made.ok() && !exists) {
-            made = RegistryResult::failure(store_texts::store(m_file) +
-                                           std::string(store_texts::kDisappearedWhileCreated));
-        }
-        if (!made.ok()) {
-            removeUnfinished(created);
-            return made;
-        }
+    m_fileExists = fileExists;
+    RegistryResult opened = openInMemory(content);
+    if (opened.ok()) {
+        opened = checkStore(access == Access::Write, available);
     }
-
-    // Two programs setting up a new file at the same moment can see SQLite report the
-    // file busy without waiting, so opening is tried again until the busy timeout has
-    // passed.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_busyTimeoutMs);
-    for (;;) {
-        m_lastErrorCode = SQLITE_OK;
-        RegistryResult checked = openConnection();
-        if (checked.ok()) {
-            checked = checkStore(access == Access::Write, available);
-        }
-        if (checked.ok() && available) {
-            break;
-        }
-        if (m_db != nullptr) {
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-        }
-        if (checked.ok() || (m_lastErrorCode & 0xff) != SQLITE_BUSY ||
-            std::chrono::steady_clock::now() >= deadline) {
-            removeUnfinished(created);
-            return checked;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    m_madeFolders.clear();
-    return leaveWriteAheadLog();
+    return opened;
 }
 
 template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Body &&body)
@@ -198,12 +170,9 @@ template <typename Body> RegistryResult SqliteRegistryStore::writeTransaction(Bo
     m_written.clear();
     RegistryResult result = body();
     if (result.ok()) {
-        result = verifyWritten();
+        return commitAndReplace();
     }
-    if (result.ok()) {
-        result = execute("COMMIT", store_texts::kWritingTo);
-    }
-    if (!result.ok() && sqlite3_get_autocommit(m_db) == 0) {
+    if (sqlite3_get_autocommit(m_db) == 0) {
         execute("ROLLBACK", store_texts::kWritingTo);
     }
     m_written.clear();

@@ -5,9 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,40 +20,49 @@ namespace lumox {
 // file, laid out as the README describes (tables reg_keys and
 // reg_values, marked by PRAGMA user_version = kSchemaVersion).
 //
-// Nothing is kept open between uses: the file is opened by the first operation of a
-// batch (or by an operation outside one) and closed again when the batch ends (or the
+// Nothing is kept open between uses: the file is read by the first operation of a
+// batch (or by an operation outside one) and let go again when the batch ends (or the
 // operation returns), so a refusal never outlives the save or reset it refused.
 // Operations that only look or delete (openKey, deleteValue) never create the file:
 // without a file every key is absent. The first operation that writes creates the
-// missing folders (mode 0700) and the file (mode 0600); when the new file cannot be
-// made a store, the file and the folders made for it are removed again.
+// missing folders (mode 0700) and the file (mode 0600, or the mode of the file it
+// replaces); the folders made are removed again when nothing was saved in them.
 //
 // A file that is not an SQLite database, is damaged, holds some other program's
 // database, or holds triggers, views or other tables' foreign keys on the store's
-// tables is refused with a Failure and left exactly as it is. So is a file paired with
-// a rollback journal or write-ahead log beside it that it did not leave itself: such a
-// companion is never applied to it.
+// tables is refused with a Failure and left exactly as it is.
+//
+// SQLite never opens the file itself, so it never plays back a rollback journal or
+// reads a write-ahead log beside it. Every operation reads the whole file, through a
+// descriptor of its own, into a database in memory and works there; a change is saved
+// by writing the complete new database to registry.sqlite3.saving in the same folder,
+// synchronising it, renaming it over the file and synchronising the folder, so that a
+// crash at any moment leaves the old file or the new one, whole, and nothing that a
+// later open would have to play back. A file named as SQLite names a journal,
+// write-ahead log or super-journal of the file (registry.sqlite3-journal, -wal, -mj...)
+// refuses every operation, naming it, and is never read, applied or deleted. A
+// registry.sqlite3.saving left by an interrupted save is removed by the next operation.
+// A store that an older version left in write-ahead-log mode, closed cleanly, is
+// taken over with every value and saved in rollback-journal mode.
 //
 // Nobody else may be able to swap the file: it and its folder must be a regular file
 // and a real folder of the user's own that neither the group nor others may write,
 // and every folder above them up to the root must belong to the user or to root and
 // be writable by no one else, unless it is sticky (as /tmp is) and the entry leading
 // down belongs to the user or to root. The folder is examined on a descriptor opened
-// without following links, SQLite is pointed at the file through that descriptor,
-// and before anything is read or written the file SQLite opened is confirmed to be
-// the one examined (device and inode).
+// without following links and everything in it is reached through that descriptor;
+// the file read is confirmed to be the one examined (device and inode) on the
+// descriptor it is read from.
 //
-// Every change is made durable before it is reported: a rollback journal that is
-// deleted when a transaction commits, full synchronous writes, and a synchronised
-// folder. A batch is one transaction: after a crash the file holds either all of a
-// batch or none of it, and nothing stays beside the file after a batch has ended. A
-// store that an older version left in write-ahead-log mode is taken over with every
-// value and converted. Before a transaction is committed, every value written in it
-// is read back; if one reads differently, the transaction is rolled back and the
-// write or commitBatch() fails. Several processes may use one file at once: writers
-// take turns, each waiting up to busyTimeout for the others. Constructing a store
-// calls ignoreStoreSignals(), so that a file size limit fails a write instead of
-// ending the program.
+// An operation holds an exclusive lock (flock) on the folder from the moment it
+// reads the file until it has replaced it or given up, so several processes may use
+// one file at once: they take turns, each waiting up to busyTimeout for the others. A
+// failed read or write refuses the operation, naming the system's reason. Before a
+// change is saved, every value written is read back from the database in memory, and
+// after the rename the file is read back and compared with what was written; the
+// write or commitBatch() fails unless both agree. Constructing a store calls
+// ignoreStoreSignals(), so that a file size limit fails a write instead of ending
+// the program.
 class SqliteRegistryStore final : public RegistryStore
 {
 public:
@@ -106,6 +115,9 @@ private:
     {
         dev_t device;
         ino_t inode;
+        mode_t mode;
+        off_t size;
+        struct timespec modified;
     };
 
     // Opens the store's folder (creating it and the folders above it that are missing
@@ -113,26 +125,27 @@ private:
     // against the rules in the class comment. Sets exists to whether the folder is
     // there.
     RegistryResult openFolder(Access access, bool &exists);
+    // Takes the exclusive lock on the opened folder, waiting up to the busy timeout.
+    RegistryResult lockFolder();
+    // Refuses a journal, write-ahead log or super-journal beside the file, and removes
+    // a registry.sqlite3.saving that an interrupted save left.
+    RegistryResult checkLeftovers();
     // Checks the file in the opened folder; sets exists to whether it is there and
-    // remembers its identity in m_checked.
+    // remembers what it is in m_checked.
     RegistryResult examineFile(bool &exists);
-    // Creates the empty file, private to the user, unless it exists already. Sets
-    // created to the new file's identity when this call made it.
-    RegistryResult createFile(std::optional<FileIdentity> &created);
-    // Removes what this connection made for a first save that failed: the file made by
-    // createFile() if it is still that file and still empty, then the folders made,
-    // each only while empty.
-    void removeUnfinished(const std::optional<FileIdentity> &created);
-    // The path SQLite opens: the file through the descriptor of the opened folder.
-    std::string sqlitePath() const;
-    RegistryResult openConnection();
-    // Confirms that the file SQLite opened is the one examined in the opened folder.
-    RegistryResult confirmOpenedFile();
-    // Refuses a rollback journal or write-ahead log beside the file that the file did
-    // not leave itself; see store_companions.cpp.
-    RegistryResult checkCompanions();
-    // Takes a store over from write-ahead logging to the rollback journal.
-    RegistryResult leaveWriteAheadLog();
+    // Reads the whole of the examined file into content, on a descriptor confirmed to
+    // be the examined file.
+    RegistryResult readFile(std::string &content);
+    // Opens the database in memory on content (empty for a new store).
+    RegistryResult openInMemory(const std::string &content);
+    // Writes the database in memory over the file: see the class comment.
+    RegistryResult replaceFile();
+    // Reads the file just written back and fails unless it holds exactly expected.
+    RegistryResult readBack(std::string_view expected);
+    // The refusal of a save whose new file could not be written, for the system's error.
+    RegistryResult writeFailure(int error) const;
+    // Removes the folders this connection made, each only while empty.
+    void removeUnfinished();
     RegistryResult checkStore(bool mayInitialise, bool &available);
     // Refuses a store of this program's version whose tables differ from ours, that
     // holds objects which could change what is written, or that is damaged.
@@ -146,6 +159,9 @@ private:
     // Drops what was remembered of a value that has been written again or deleted.
     void forgetWritten(RegistryHive hive, std::string_view path, std::string_view name);
     void disconnect();
+    // Commits the open transaction in memory and replaces the file with the result;
+    // rolls back and fails when either fails.
+    RegistryResult commitAndReplace();
 
     // Runs body in its own transaction unless a batch is open.
     template <typename Body> RegistryResult writeTransaction(Body &&body);
@@ -159,6 +175,10 @@ private:
     sqlite3 *m_db = nullptr;
     // The store's folder, opened without following links (O_PATH), while connected.
     int m_folder = -1;
+    // The same folder opened for reading, holding the lock, while connected.
+    int m_lock = -1;
+    // Whether the file existed when it was read (or has been written since).
+    bool m_fileExists = false;
     // The folders this connection created, deepest last.
     std::vector<std::filesystem::path> m_madeFolders;
     FileIdentity m_checked{};

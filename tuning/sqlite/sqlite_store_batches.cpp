@@ -91,17 +91,27 @@ RegistryResult SqliteRegistryStore::commitBatch()
         disconnect();
         return RegistryResult::failure(std::string(store_texts::kAbandoned));
     }
+    RegistryResult committed = commitAndReplace();
+    disconnect();
+    return committed;
+}
+
+RegistryResult SqliteRegistryStore::commitAndReplace()
+{
     RegistryResult committed = verifyWritten();
     m_written.clear();
     if (committed.ok()) {
         committed = execute("COMMIT", store_texts::kWritingTo);
     }
-    if (!committed.ok() && sqlite3_get_autocommit(m_db) == 0) {
-        // Closing the connection discards the transaction too, should this fail.
-        execute("ROLLBACK", store_texts::kWritingTo);
+    if (!committed.ok()) {
+        if (sqlite3_get_autocommit(m_db) == 0) {
+            execute("ROLLBACK", store_texts::kWritingTo);
+        }
+        return committed;
     }
-    disconnect();
-    return committed;
+    // The database in memory now holds the change; the file gets it, or the change is
+    // given up together with the connection.
+    return replaceFile();
 }
 
 RegistryResult SqliteRegistryStore::rollbackBatch()

@@ -1,5 +1,5 @@
-// Opening the SQLite file, checking that it is this program's registry store (and
-// holds nothing the program did not make), setting up a new one, and the texts for
+// Opening the database in memory on the file's content, checking that it is this program's registry
+// store (and holds nothing the program did not make), setting up a new one, and the texts for
 // SQLite's failures.
 #include "sqlite_registry_store.h"
 #include "sqlite_statement.h"
@@ -10,22 +10,18 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 
+#include <algorithm>
 #include <array>
-#include <chrono>
-#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 namespace lumox {
 
 using detail::errnoText;
 using detail::Statement;
-using detail::syncFolder;
 using detail::systemFailure;
 
 namespace {
@@ -46,19 +42,6 @@ CREATE TABLE reg_values (
     FOREIGN KEY (hive, path) REFERENCES reg_keys (hive, path) ON DELETE CASCADE
 ) WITHOUT ROWID;
 )sql";
-
-// SQLite's busy handler: waits a millisecond at a time, up to the busy timeout.
-// Another program saving again and again leaves the file free only for the moment
-// between two saves; SQLite's own timeout sleeps longer and longer and could miss
-// every such moment.
-int waitForOthers(void *timeoutMs, int attempts)
-{
-    if (attempts >= *static_cast<const int *>(timeoutMs)) {
-        return 0;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return 1;
-}
 
 } // namespace
 
@@ -131,35 +114,43 @@ RegistryResult SqliteRegistryStore::execute(std::string_view sql, std::string_vi
     return code == SQLITE_OK ? RegistryResult::success() : sqliteError(code, doing);
 }
 
-RegistryResult SqliteRegistryStore::openConnection()
+RegistryResult SqliteRegistryStore::openInMemory(const std::string &content)
 {
-    const std::string path = sqlitePath();
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     errno = 0;
-    const int code = sqlite3_open_v2(path.c_str(), &m_db, flags, detail::descriptorFolderVfs());
-    if (code != SQLITE_OK) {
+    if (const int code = sqlite3_open_v2(":memory:", &m_db, flags, nullptr); code != SQLITE_OK) {
         RegistryResult result = sqliteError(code, store_texts::kOpening);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return result;
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_handler(m_db, waitForOthers, &m_busyTimeoutMs);
-    // Nothing has been read yet, so nothing has been written either: SQLite applies a
-    // journal left by a crash on the first read, which must only happen to the file
-    // that was examined, and only with a journal that file left itself.
-    RegistryResult opened = confirmOpenedFile();
-    if (opened.ok()) {
-        opened = checkCompanions();
+    // Exclusive locking lets SQLite keep what a store in write-ahead-log mode needs
+    // in memory too, so that such a store can be read; nothing here touches a file.
+    if (RegistryResult exclusive = execute(
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY", store_texts::kOpening);
+        !exclusive.ok()) {
+        return exclusive;
     }
-    // Neither setting is stored in the file, so they are safe before the file is known
-    // to be ours. EXTRA also synchronises the folder once a commit has deleted the
-    // journal, so that a commit survives a power cut as well.
-    if (opened.ok()) {
-        opened =
-            execute("PRAGMA synchronous = EXTRA; PRAGMA foreign_keys = ON;", store_texts::kOpening);
+    if (!content.empty()) {
+        const auto size = static_cast<sqlite3_int64>(content.size());
+        auto *copy = static_cast<unsigned char *>(sqlite3_malloc64(content.size()));
+        if (copy == nullptr) {
+            return sqliteError(SQLITE_NOMEM, store_texts::kReading);
+        }
+        std::copy(content.begin(), content.end(), copy);
+        // SQLite frees the copy, whether this succeeds or not.
+        const int code =
+            sqlite3_deserialize(m_db, "main", copy, size, size,
+                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
+        if (code != SQLITE_OK) {
+            return sqliteError(code, store_texts::kReading);
+        }
     }
-    return opened;
+    // The rollback journal of the database in memory stays in memory; a store that an
+    // older version left in write-ahead-log mode leaves that mode here, so that it is
+    // saved without it.
+    return execute("PRAGMA journal_mode = MEMORY; PRAGMA foreign_keys = ON", store_texts::kOpening);
 }
 
 RegistryResult SqliteRegistryStore::refuseStore(std::string_view why) const
@@ -263,60 +254,15 @@ RegistryResult SqliteRegistryStore::checkLayout()
 
 RegistryResult SqliteRegistryStore::initialiseStore()
 {
-    if (RegistryResult begun = execute("BEGIN IMMEDIATE", store_texts::kCreating); !begun.ok()) {
-        return begun;
-    }
-    // Another process may have set the file up while this one waited for the lock.
-    Statement objects(m_db, "SELECT count(*), (SELECT user_version FROM pragma_user_version) "
-                            "FROM sqlite_master");
-    const int code = objects.firstRow();
-    if (code != SQLITE_ROW) {
-        RegistryResult result = sqliteError(code, store_texts::kCreating);
-        execute("ROLLBACK", store_texts::kCreating);
-        return result;
-    }
-    const bool empty = objects.integer(0) == 0 && objects.integer(1) == 0;
-    const bool ours = objects.integer(1) == kSchemaVersion;
-    if (!empty) {
-        execute("ROLLBACK", store_texts::kCreating);
-        if (!ours) {
-            return RegistryResult::failure(store_texts::store(m_file) +
-                                           std::string(store_texts::kBelongsToAnotherProgram) +
-                                           std::string(store_texts::kLeftUntouched));
-        }
-        return RegistryResult::success();
-    }
-    const std::string setUp =
-        std::string(kSchema) + "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
+    // Only in memory: the file gets it with the first change that is saved.
+    const std::string setUp = "BEGIN; " + std::string(kSchema) +
+                              "PRAGMA user_version = " + std::to_string(kSchemaVersion) +
+                              "; COMMIT;";
     RegistryResult created = execute(setUp, store_texts::kCreating);
-    if (created.ok()) {
-        created = execute("COMMIT", store_texts::kCreating);
+    if (!created.ok() && sqlite3_get_autocommit(m_db) == 0) {
+        execute("ROLLBACK", store_texts::kCreating);
     }
-    if (!created.ok()) {
-        if (sqlite3_get_autocommit(m_db) == 0) {
-            execute("ROLLBACK", store_texts::kCreating);
-        }
-        return created;
-    }
-    syncFolder(m_folder);
-    return RegistryResult::success();
-}
-
-RegistryResult SqliteRegistryStore::leaveWriteAheadLog()
-{
-    // Older versions kept the store in write-ahead-log mode, with the log beside it
-    // between saves. Leaving that mode moves every change in the log into the file and
-    // removes the log. It needs the file to itself; should another program still hold
-    // it, the store is used as it is and taken over by a later save.
-    bool writeAheadLog = false;
-    {
-        Statement mode(m_db, "PRAGMA journal_mode");
-        writeAheadLog = mode.firstRow() == SQLITE_ROW && mode.text(0) == "wal";
-    }
-    if (writeAheadLog) {
-        execute("PRAGMA journal_mode = DELETE", store_texts::kOpening);
-    }
-    return RegistryResult::success();
+    return created;
 }
 
 } // namespace lumox

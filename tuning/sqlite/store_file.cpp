@@ -3,8 +3,6 @@
 #include "store_file.h"
 #include "sqlite_registry_store.h"
 
-#include <sqlite3.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -13,8 +11,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace lumox {
@@ -42,52 +40,21 @@ RegistryResult systemFailure(const std::string &what, int error)
     return RegistryResult::failure(what + errnoText(error));
 }
 
-void syncFolder(int folder)
+int syncFolder(int folder)
 {
     const int descriptor = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
+    if (descriptor < 0) {
+        return errno;
     }
+    const int error = ::fsync(descriptor) == 0 ? 0 : errno;
+    ::close(descriptor);
+    return error;
 }
 
-namespace {
-
-sqlite3_vfs *g_systemVfs = nullptr;
-sqlite3_vfs g_descriptorFolderVfs{};
-
-int keepDescriptorPaths(sqlite3_vfs *vfs, const char *name, int size, char *out)
+std::function<void()> &beforeOpeningStoreFile()
 {
-    const std::string_view given(name);
-    if (!given.starts_with(kDescriptorFolderPrefix)) {
-        return g_systemVfs->xFullPathname(g_systemVfs, name, size, out);
-    }
-    (void)vfs;
-    if (size <= 0 || given.size() >= static_cast<std::size_t>(size)) {
-        return SQLITE_CANTOPEN;
-    }
-    std::memcpy(out, name, given.size() + 1);
-    return SQLITE_OK;
-}
-
-} // namespace
-
-const char *descriptorFolderVfs()
-{
-    static const bool registered = [] {
-        g_systemVfs = sqlite3_vfs_find(nullptr);
-        if (g_systemVfs == nullptr) {
-            return false;
-        }
-        // A copy of the system's VFS keeps its data (the unix VFS finds its locking
-        // methods there), so only the path resolution differs.
-        g_descriptorFolderVfs = *g_systemVfs;
-        g_descriptorFolderVfs.pNext = nullptr;
-        g_descriptorFolderVfs.zName = "lumox-descriptor-folder";
-        g_descriptorFolderVfs.xFullPathname = keepDescriptorPaths;
-        return sqlite3_vfs_register(&g_descriptorFolderVfs, 0) == SQLITE_OK;
-    }();
-    return registered ? g_descriptorFolderVfs.zName : nullptr;
+    static std::function<void()> hook;
+    return hook;
 }
 
 } // namespace detail

@@ -3,6 +3,7 @@
 #include "registry_access.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,17 +21,11 @@ RegistryResult systemFailure(const std::string &what, int error);
 std::filesystem::path folderOf(const std::filesystem::path &file);
 
 // Makes a file created or renamed in the folder open on folder (a descriptor, which
-// may be opened with O_PATH) durable, as far as the system allows.
-void syncFolder(int folder);
+// may be opened with O_PATH) durable. Returns 0, or the error that kept it from it.
+int syncFolder(int folder);
 
-// How the store names a file through the descriptor of its folder: this prefix, the
-// descriptor's number, a slash and the file's name.
-inline constexpr std::string_view kDescriptorFolderPrefix = "/proc/self/fd/";
-
-// The name of an SQLite VFS that is the default one, except that it takes a path that
-// begins with kDescriptorFolderPrefix as it is, instead of resolving the links in it
-// (which would lead back to the folder's name, and to whatever has that name by then).
-// Null when it could not be registered.
-const char *descriptorFolderVfs();
+// A test seam: when set, runs after the store's file has been examined and before it
+// is opened to be read.
+std::function<void()> &beforeOpeningStoreFile();
 
 } // namespace lumox::detail

@@ -1,11 +1,9 @@
 // Where the registry store is allowed to live: the folders above it, its own folder
 // and the file, each checked on a descriptor so that nobody else can swap what was
-// checked for something else before SQLite opens it.
+// checked for something else before it is read.
 #include "sqlite_registry_store.h"
 #include "store_file.h"
 #include "store_texts.h"
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <climits>
@@ -305,90 +303,20 @@ RegistryResult SqliteRegistryStore::examineFile(bool &exists)
     if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         return RegistryResult::accessDenied(store_texts::othersMayWrite(m_file, false));
     }
-    m_checked = FileIdentity{status.st_dev, status.st_ino};
+    m_checked =
+        FileIdentity{status.st_dev, status.st_ino, status.st_mode, status.st_size, status.st_mtim};
     exists = true;
     return RegistryResult::success();
 }
 
-RegistryResult SqliteRegistryStore::createFile(std::optional<FileIdentity> &created)
+void SqliteRegistryStore::removeUnfinished()
 {
-    created.reset();
-    const int descriptor = ::openat(m_folder, m_file.filename().c_str(),
-                                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
-        const int error = errno;
-        // Another copy of the program may have just created it.
-        return error == EEXIST ? RegistryResult::success()
-                               : systemFailure(store_texts::store(m_file) +
-                                                   std::string(store_texts::kCouldNotBeCreated),
-                                               error);
-    }
-    struct stat status
-    {
-    };
-    if (::fstat(descriptor, &status) == 0) {
-        created = FileIdentity{status.st_dev, status.st_ino};
-    }
-    ::close(descriptor);
-    return RegistryResult::success();
-}
-
-void SqliteRegistryStore::removeUnfinished(const std::optional<FileIdentity> &created)
-{
-    // Only the empty file this store created itself; anything with content may be
-    // another copy's store by now. SQLite's journal of a failed first transaction is
-    // gone once the connection is closed.
-    struct stat status
-    {
-    };
-    const std::string name = m_file.filename().string();
-    if (created && m_folder >= 0 &&
-        ::fstatat(m_folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(status.st_mode) && status.st_size == 0 && status.st_dev == created->device &&
-        status.st_ino == created->inode) {
-        ::unlinkat(m_folder, name.c_str(), 0);
-    }
     for (auto made = m_madeFolders.rbegin(); made != m_madeFolders.rend(); ++made) {
         if (::rmdir(made->c_str()) != 0) {
             break;
         }
     }
     m_madeFolders.clear();
-}
-
-std::string SqliteRegistryStore::sqlitePath() const
-{
-    // Through the descriptor, every file SQLite opens (the store, its journal) is in
-    // the folder that was checked, whatever happens to the folder's name meanwhile.
-    static const bool descriptorsHaveNames = ::access("/proc/self/fd", X_OK) == 0;
-    if (descriptorsHaveNames) {
-        return std::string(detail::kDescriptorFolderPrefix) + std::to_string(m_folder) + "/" +
-               m_file.filename().string();
-    }
-    std::unique_ptr<char, decltype(&std::free)> resolved(
-        ::realpath(absoluteFolder(m_file).c_str(), nullptr), &std::free);
-    return resolved == nullptr
-               ? m_file.string()
-               : (std::filesystem::path(resolved.get()) / m_file.filename()).string();
-}
-
-RegistryResult SqliteRegistryStore::confirmOpenedFile()
-{
-    int moved = 1;
-    struct stat status
-    {
-    };
-    const bool same =
-        sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
-        moved == 0 &&
-        ::fstatat(m_folder, m_file.filename().c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(status.st_mode) && status.st_dev == m_checked.device &&
-        status.st_ino == m_checked.inode;
-    if (!same) {
-        return RegistryResult::failure(store_texts::store(m_file) +
-                                       std::string(store_texts::kWasReplacedWhileOpened));
-    }
-    return RegistryResult::success();
 }
 
 } // namespace lumox

@@ -75,15 +75,30 @@ inline std::string folderOfAnotherUser(const std::filesystem::path &path)
            "of your own or of the system";
 }
 
-// A journal or write-ahead log beside the store that does not belong to it.
-inline std::string foreignCompanion(const std::filesystem::path &file,
-                                    const std::filesystem::path &companion)
+// A journal, write-ahead log or super-journal of an interrupted writer beside the store.
+inline std::string leftover(const std::filesystem::path &file,
+                            const std::filesystem::path &leftover)
 {
-    return store(file) + " is paired with " + shownPath(companion) +
-           ", which was not left by it; Lumox 2000 does not apply it to the store. If you "
-           "replaced the store, move " +
-           shownPath(companion) + " out of the folder and try again";
+    return store(file) + " has " + shownPath(leftover) +
+           " beside it, left by a program that was stopped while changing it; Lumox 2000 "
+           "neither plays such a file back nor deletes it, and changed nothing. If an earlier "
+           "version of Lumox 2000 left it, finish that save with: sqlite3 " +
+           shownPath(file) + " \"PRAGMA journal_mode = DELETE\" and try again; otherwise move " +
+           shownPath(leftover) + " out of the folder and try again";
 }
+
+// Reading the file and replacing it.
+inline constexpr std::string_view kCouldNotBeRead = " could not be read";
+inline constexpr std::string_view kChangedWhileRead =
+    " was changed by another program while it was being read; please try again";
+inline constexpr std::string_view kTooLarge =
+    " is too large to be a Lumox 2000 registry store; it was left untouched";
+inline constexpr std::string_view kChangedWhileSaving =
+    " was replaced by another program while it was being saved; nothing was written to it";
+inline constexpr std::string_view kReadsBackDifferently =
+    " reads back differently right after it was saved; the disk or the file system may be "
+    "failing";
+inline constexpr std::string_view kNotSynchronised = " could not be forced to the disk";
 
 // What SQLite reported.
 inline constexpr std::string_view kDamagedOrNotAStore =
