@@ -1,5 +1,8 @@
 #include "classic_look.h"
 
+#include "layout.h"
+#include "twips.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QStringList>
@@ -12,8 +15,8 @@ namespace lumox {
 QPalette classicPalette()
 {
     const QColor face(192, 192, 192);
-    QPalette p(Qt::black, face, Qt::white, QColor(128, 128, 128), QColor(160, 160, 160),
-               Qt::black, Qt::white, Qt::white, face);
+    QPalette p(Qt::black, face, Qt::white, QColor(128, 128, 128), QColor(160, 160, 160), Qt::black,
+               Qt::white, Qt::white, face);
     p.setColor(QPalette::Midlight, QColor(223, 223, 223));
     p.setColor(QPalette::Shadow, Qt::black);
     p.setColor(QPalette::Highlight, QColor(0, 0, 128));
@@ -33,7 +36,7 @@ QFont dialogFont()
                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                       QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setPixelSize(layout::pointsToPixels(layout::dialogFontSize, displayDpi().y));
     // The substitutes run a little wider than the classic bitmap font; a
     // slightly narrowed face keeps every caption inside its box.
     font.setStretch(96);
@@ -43,10 +46,10 @@ QFont dialogFont()
 QFont headingFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Helvetica")});
+    font.setFamilies(
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
+    font.setPixelSize(layout::pointsToPixels(layout::headingFontSize, displayDpi().y));
     font.setBold(true);
     return font;
 }
