@@ -15,8 +15,8 @@ namespace lumox {
 QPalette classicPalette()
 {
     const QColor face(192, 192, 192);
-    QPalette p(Qt::black, face, Qt::white, QColor(128, 128, 128), QColor(160, 160, 160), Qt::black,
-               Qt::white, Qt::white, face);
+    QPalette p(Qt::black, face, Qt::white, QColor(128, 128, 128), QColor(160, 160, 160),
+               Qt::black, Qt::white, Qt::white, face);
     p.setColor(QPalette::Midlight, QColor(223, 223, 223));
     p.setColor(QPalette::Shadow, Qt::black);
     p.setColor(QPalette::Highlight, QColor(0, 0, 128));
@@ -46,8 +46,8 @@ QFont dialogFont()
 QFont headingFont()
 {
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(layout::pointsToPixels(layout::headingFontSize, displayDpi().y));
     font.setBold(true);
