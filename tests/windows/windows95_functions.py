@@ -57,9 +57,9 @@ PROVIDED = {
     "gdi32.dll": {
         "BitBlt", "CreateBitmap", "CreateCompatibleBitmap", "CreateCompatibleDC",
         "CreateDIBSection", "CreateFontA", "CreateSolidBrush", "DeleteDC", "DeleteObject",
-        "ExtTextOutA", "GetCurrentObject", "GetObjectA", "GetTextExtentExPointA",
-        "GetTextFaceA", "GetTextMetricsA", "IntersectClipRect", "RestoreDC", "SaveDC",
-        "SelectObject", "SetBkColor", "SetBkMode", "SetTextColor",
+        "ExtTextOutA", "GetCurrentObject", "GetDeviceCaps", "GetObjectA",
+        "GetTextExtentExPointA", "GetTextFaceA", "GetTextMetricsA", "IntersectClipRect",
+        "RestoreDC", "SaveDC", "SelectObject", "SetBkColor", "SetBkMode", "SetTextColor",
     },
     "advapi32.dll": {
         "RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA",
