@@ -11,11 +11,43 @@
 // from it; nothing here depends on a toolkit.
 namespace lumox::layout {
 
-// Fifteen twips make one pixel at 96 dots per inch. Values in between are
-// rounded to the nearest pixel, halves away from zero.
-constexpr int twipsToPixels(int twips)
+// The display's logical resolution in dots per inch, across (x) and down (y): 96 on
+// a desktop with small fonts, 120 with large fonts. Horizontal lengths convert at x,
+// vertical ones and font sizes at y.
+struct Dpi
 {
-    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
+    int x = 96;
+    int y = 96;
+};
+
+// The resolution the layout was drawn up at, where fifteen twips make one pixel.
+inline constexpr Dpi standardDpi = {96, 96};
+
+// A length in twips (1/1440 inch) in pixels at dpi dots per inch, where 1440 / dpi
+// twips make one pixel: 15 at 96, 12 at 120. Values in between are rounded to the
+// nearest pixel, halves away from zero, so that a length and its negation convert
+// alike; at 96 no value falls on a half.
+constexpr int twipsToPixels(int twips, int dpi)
+{
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
+}
+
+// A font size in hundredths of a point (1/72 inch) as the character height in pixels
+// at dpi dots per inch down, rounded down: a font never grows faster than the layout,
+// so that captions drawn snugly into their boxes at 96 dots per inch still fit at any
+// other resolution (8.25 pt at 120 dots per inch is 13.75 pixels: 13, where 14 would
+// make the text 27 per cent larger in boxes 25 per cent larger).
+constexpr int pointsToPixels(int hundredthsOfPoint, int dpi)
+{
+    return hundredthsOfPoint * dpi / 7200;
+}
+
+// A length in hundredths of a millimetre in pixels at dpi dots per inch, rounded to
+// the nearest pixel, halves up.
+constexpr int hundredthsOfMillimetreToPixels(int length, int dpi)
+{
+    return (length * dpi + 1270) / 2540;
 }
 
 // Left, top, width and height in twips, relative to the top-left corner of the
@@ -27,6 +59,23 @@ struct TwipsRect
     int width = 0;
     int height = 0;
 };
+
+// A rectangle in pixels: left, top, width and height.
+struct PixelRect
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// rect in pixels at dpi, each field converted on its own: left and width across, top
+// and height down.
+constexpr PixelRect toPixels(const TwipsRect &rect, Dpi dpi)
+{
+    return {twipsToPixels(rect.left, dpi.x), twipsToPixels(rect.top, dpi.y),
+            twipsToPixels(rect.width, dpi.x), twipsToPixels(rect.height, dpi.y)};
+}
 
 enum class Kind
 {
@@ -74,23 +123,33 @@ struct Control
     std::string_view accessibleDescription;
 };
 
-// The main window, frmMain: client area 5670 x 5595 twips (378 x 373 pixels).
+// The main window, frmMain: client area 5670 x 5595 twips (378 x 373 pixels at 96 dots
+// per inch, 473 x 466 at 120).
 inline constexpr TwipsRect mainWindowClient = {0, 0, 5670, 5595};
-// The splash window, frmStartup: client area 4590 x 4155 twips (306 x 277 pixels).
+// The splash window, frmStartup: client area 4590 x 4155 twips (306 x 277 pixels at 96
+// dots per inch, 383 x 346 at 120).
 inline constexpr TwipsRect splashWindowClient = {0, 0, 4590, 4155};
 
 // The tab captions of SSTab1, left to right; page 0 is in front when the window opens.
 inline constexpr std::array<std::string_view, 4> tabCaptions = {
     texts::informationTab, texts::mtuTab, texts::rwinTab, texts::exitTab};
-// The height of SSTab1's one row of tabs in pixels.
-inline constexpr int tabStripHeight = 20;
+// The height of SSTab1's one row of tabs in hundredths of a millimetre: 20 pixels at
+// 96 dots per inch, 25 at 120.
+inline constexpr int tabStripHeight = 520;
 // The names of SSTab1's pages (objectName on Qt, the control name on Win32), in tab order.
 inline constexpr std::array<std::string_view, 4> pageNames = {"pageInformation", "pageMTU",
                                                               "pageRWIN", "pageExit"};
 
-// How far below an etched frame's own top its outline runs, in pixels: where a caption
-// would sit. A frame placed this far above its window's top edge outlines the window.
-inline constexpr int frameCaptionOffset = 5;
+// How far below an etched frame's own top its outline runs, in twips: where a caption
+// would sit. A frame placed this far above its window's top edge outlines the window,
+// at any resolution, since twipsToPixels rounds a length and its negation alike.
+inline constexpr int frameCaptionOffset = 70;
+
+// The two fonts, in hundredths of a point: MS Sans Serif 8.25 pt for everything, Arial
+// 9.75 pt bold for the headings (11 and 13 pixels high at 96 dots per inch, 13 and 16
+// at 120).
+inline constexpr int dialogFontSize = 825;
+inline constexpr int headingFontSize = 975;
 
 // A colour as its red, green and blue parts, 0 to 255 each.
 struct Colour

@@ -1,5 +1,8 @@
 #include "classic_look.h"
 
+#include "layout.h"
+#include "twips.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QStringList>
@@ -33,7 +36,7 @@ QFont dialogFont()
                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                       QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setPixelSize(layout::pointsToPixels(layout::dialogFontSize, displayDpi().y));
     // The substitutes run a little wider than the classic bitmap font; a
     // slightly narrowed face keeps every caption inside its box.
     font.setStretch(96);
@@ -46,7 +49,7 @@ QFont headingFont()
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
+    font.setPixelSize(layout::pointsToPixels(layout::headingFontSize, displayDpi().y));
     font.setBold(true);
     return font;
 }

@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "twips.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -22,6 +24,7 @@ EtchedFrame::EtchedFrame(QWidget *parent) : QWidget(parent)
 void EtchedFrame::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const int captionOffset = pixelsDown(layout::frameCaptionOffset);
     const QRect outline(0, captionOffset, width() - 1, height() - captionOffset - 1);
     // An etched line is a dark line with a light line one pixel below and to the right.
     painter.setPen(palette().color(QPalette::Light));
@@ -114,7 +117,7 @@ QSize TabStrip::tabSizeHint(int index) const
     const int base = width() / tabs;
     const int extra = width() % tabs;
     const int w = base + (index >= tabs - extra ? 1 : 0);
-    return QSize(w, layout::tabStripHeight);
+    return QSize(w, tabStripPixels());
 }
 
 QSize TabStrip::minimumTabSizeHint(int index) const
@@ -201,7 +204,7 @@ void TabControl::showPage(int index)
 
 void TabControl::resizeEvent(QResizeEvent *)
 {
-    m_strip->setGeometry(0, 0, width(), layout::tabStripHeight);
+    m_strip->setGeometry(0, 0, width(), tabStripPixels());
     for (QWidget *each : std::as_const(m_pages))
         each->setGeometry(rect());
 }
@@ -212,10 +215,10 @@ void TabControl::paintEvent(QPaintEvent *)
     QPainter painter(this);
     QStyleOptionTabWidgetFrame option;
     option.initFrom(this);
-    option.rect =
-        QRect(0, layout::tabStripHeight - 2, width(), height() - layout::tabStripHeight + 2);
+    const int strip = tabStripPixels();
+    option.rect = QRect(0, strip - 2, width(), height() - strip + 2);
     option.shape = QTabBar::RoundedNorth;
-    option.tabBarSize = QSize(width(), layout::tabStripHeight);
+    option.tabBarSize = QSize(width(), strip);
     option.lineWidth = 2;
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
 }

@@ -13,7 +13,8 @@
 namespace lumox {
 
 // A frame without caption: an etched outline whose top line runs a few
-// pixels below the frame's own top, where a caption would otherwise sit.
+// pixels below the frame's own top (layout::frameCaptionOffset), where a
+// caption would otherwise sit.
 // Placed a few pixels above its window's top edge, the outline becomes the
 // visible edge of a borderless window.
 class EtchedFrame : public QWidget
@@ -21,9 +22,6 @@ class EtchedFrame : public QWidget
     Q_OBJECT
 
 public:
-    // How far below the frame's top its outline runs.
-    static constexpr int captionOffset = layout::frameCaptionOffset;
-
     explicit EtchedFrame(QWidget *parent = nullptr);
 
 protected:

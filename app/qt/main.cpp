@@ -6,6 +6,7 @@
 #include "splash_window.h"
 #include "sqlite_registry_store.h"
 #include "texts.h"
+#include "twips.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -54,6 +55,7 @@ int main(int argc, char **argv)
     // few changed pixels need no reply.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    lumox::keepDevicePixels();
     QApplication app(argc, argv);
     // Every picture the program shows is kept by its owner, so Qt's pixmap cache saves no
     // work; each entry in it would arm a timer that wakes the idle program 30 s later to

@@ -103,8 +103,8 @@ frmMain::frmMain(std::unique_ptr<RegistryStore> store, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(qs(identity::programTitle));
-    setFixedSize(twipsToPixels(layout::mainWindowClient.width),
-                 twipsToPixels(layout::mainWindowClient.height));
+    setFixedSize(pixelsAcross(layout::mainWindowClient.width),
+                 pixelsDown(layout::mainWindowClient.height));
     setAutoFillBackground(true);
 
     m_controls = buildFormControls(*this, layout::mainWindowControls());

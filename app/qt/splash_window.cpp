@@ -16,8 +16,8 @@ frmStartup::frmStartup(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmStartup"));
-    setFixedSize(twipsToPixels(layout::splashWindowClient.width),
-                 twipsToPixels(layout::splashWindowClient.height));
+    setFixedSize(pixelsAcross(layout::splashWindowClient.width),
+                 pixelsDown(layout::splashWindowClient.height));
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
 

@@ -46,7 +46,7 @@ void EtchedFrame_Paint(HWND hwnd)
     HDC dc = BeginPaint(hwnd, &paint);
     RECT outline;
     GetClientRect(hwnd, &outline);
-    outline.top += layout::frameCaptionOffset;
+    outline.top += pixelsDown(layout::frameCaptionOffset);
     DrawEdge(dc, &outline, EDGE_ETCHED, BF_RECT);
     EndPaint(hwnd, &paint);
 }
@@ -183,27 +183,57 @@ bool registerControlClasses(HINSTANCE instance)
            registerClass(instance, tabPageClassName, &tabPageProc, 0);
 }
 
+layout::Dpi displayDpi()
+{
+    static const layout::Dpi dpi = [] {
+        layout::Dpi read = layout::standardDpi;
+        if (HDC screen = GetDC(nullptr)) {
+            const int across = GetDeviceCaps(screen, LOGPIXELSX);
+            const int down = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+            if (across > 0 && down > 0) {
+                read = {across, down};
+            }
+        }
+        return read;
+    }();
+    return dpi;
+}
+
+int pixelsAcross(int twips)
+{
+    return layout::twipsToPixels(twips, displayDpi().x);
+}
+
+int pixelsDown(int twips)
+{
+    return layout::twipsToPixels(twips, displayDpi().y);
+}
+
 RECT pixelRect(const layout::Control &control)
 {
-    using layout::twipsToPixels;
     const layout::TwipsRect &twips = control.rect;
+    const layout::PixelRect converted = layout::toPixels(twips, displayDpi());
     RECT pixels;
-    pixels.left = twipsToPixels(twips.left);
-    pixels.top = twipsToPixels(twips.top);
+    pixels.left = converted.left;
+    pixels.top = converted.top;
     if (control.kind == layout::Kind::Line) {
-        pixels.right = twipsToPixels(twips.left + twips.width);
+        pixels.right = pixelsAcross(twips.left + twips.width);
         pixels.bottom = pixels.top + 1;
     } else {
-        pixels.right = pixels.left + twipsToPixels(twips.width);
-        pixels.bottom = pixels.top + twipsToPixels(twips.height);
+        pixels.right = pixels.left + converted.width;
+        pixels.bottom = pixels.top + converted.height;
     }
     return pixels;
 }
 
 Fonts makeFonts()
 {
-    // 8 pt and 9.75 pt at 96 dots per inch: 11 and 13 pixels of character height.
-    return {makeFont(-11, FW_NORMAL, "MS Sans Serif"), makeFont(-13, FW_BOLD, "Arial")};
+    // A negative height asks for the character height, as a point size gives it.
+    const int dpi = displayDpi().y;
+    return {
+        makeFont(-layout::pointsToPixels(layout::dialogFontSize, dpi), FW_NORMAL, "MS Sans Serif"),
+        makeFont(-layout::pointsToPixels(layout::headingFontSize, dpi), FW_BOLD, "Arial")};
 }
 
 void releaseFonts(Fonts &fonts)

@@ -44,13 +44,24 @@ inline constexpr COLORREF donationColour = colourRef(layout::donationBlue);
 // when a class cannot be registered.
 bool registerControlClasses(HINSTANCE instance);
 
+// The screen's logical resolution (LOGPIXELSX and LOGPIXELSY), read at the first call
+// and kept for the rest of the program: every window is laid out at the resolution
+// the program started with. 96 dots per inch when the screen cannot be asked.
+layout::Dpi displayDpi();
+
+// Twips in pixels at the display's resolution, across and down.
+int pixelsAcross(int twips);
+int pixelsDown(int twips);
+
 // The control's rectangle in pixels (left, top, right, bottom) relative to its
-// parent's inner area, converted from the table's twips field by field; a line
-// becomes a one-pixel-high rectangle from its start to its end point.
+// parent's inner area, converted from the table's twips field by field at the
+// display's resolution; a line becomes a one-pixel-high rectangle from its start to
+// its end point.
 RECT pixelRect(const layout::Control &control);
 
-// The two fonts of the windows: MS Sans Serif 8 pt for everything, Arial 9.75 pt
-// bold for headings. Made by makeFonts, released by releaseFonts.
+// The two fonts of the windows, from their point sizes at the display's resolution:
+// MS Sans Serif 8.25 pt for everything, Arial 9.75 pt bold for headings. Made by
+// makeFonts, released by releaseFonts.
 struct Fonts
 {
     HFONT normal = nullptr;

@@ -105,6 +105,11 @@ std::vector<std::string> wrapLabelText(HDC dc, std::string_view text, int width)
     return lines;
 }
 
+int labelLineWidth(HDC dc, std::string_view line)
+{
+    return lineWidth(dc, line, isStandIn(dc));
+}
+
 std::vector<std::string> labelLines(HWND label)
 {
     HDC dc = GetDC(label);

@@ -21,6 +21,10 @@ namespace lumox::win32 {
 // drawn, 4 per cent tighter, so that the captions keep to their boxes.
 std::vector<std::string> wrapLabelText(HDC dc, std::string_view text, int width);
 
+// The width in pixels that one line of text takes as drawLabel draws it in the font
+// selected into dc (a stand-in for MS Sans Serif set tighter, as wrapLabelText measures).
+int labelLineWidth(HDC dc, std::string_view line);
+
 // The lines that label (a control made by createControl) shows, in its own font.
 std::vector<std::string> labelLines(HWND label);
 

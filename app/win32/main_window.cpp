@@ -3,6 +3,7 @@
 #include "ansi_text.h"
 #include "banner_slot.h"
 #include "control_names.h"
+#include "controls.h"
 #include "form_window.h"
 #include "identity.h"
 #include "labels.h"
@@ -161,8 +162,8 @@ frmMain *frmMain::create(HINSTANCE instance, std::unique_ptr<RegistryStore> stor
                           IDI_PROGRAM,
                           WS_EX_APPWINDOW,
                           title.c_str(),
-                          layout::twipsToPixels(layout::mainWindowClient.width),
-                          layout::twipsToPixels(layout::mainWindowClient.height)};
+                          pixelsAcross(layout::mainWindowClient.width),
+                          pixelsDown(layout::mainWindowClient.height)};
     if (!registerFormClass(instance, form) || !registerControlClasses(instance) ||
         !loadCommonControls()) {
         return nullptr;

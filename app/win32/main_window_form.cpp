@@ -2,6 +2,7 @@
 
 #include "banner_slot.h"
 #include "control_names.h"
+#include "controls.h"
 #include "form_builder.h"
 
 #include <commctrl.h>
@@ -100,7 +101,8 @@ bool frmMain::createToolTips()
     if (m_toolTip == nullptr) {
         return false;
     }
-    SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 300);
+    // 300 pixels at 96 dots per inch.
+    SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, pixelsAcross(4500));
     const std::span<const layout::Control> table = layout::mainWindowControls();
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!table[i].toolTip.empty() && m_controls[i] != nullptr) {
@@ -132,7 +134,7 @@ HWND frmMain::createTabControl(const layout::Control &entry, HWND parent, const 
     constexpr int selectedTabOverhang = 2;
     TabCtrl_SetItemSize(
         SSTab1, (width - 2 * selectedTabOverhang) / static_cast<int>(layout::tabCaptions.size()),
-        layout::tabStripHeight);
+        layout::hundredthsOfMillimetreToPixels(layout::tabStripHeight, displayDpi().y));
     for (std::size_t i = 0; i < layout::tabCaptions.size(); ++i) {
         std::string caption(layout::tabCaptions[i]);
         TCITEMA item = {};

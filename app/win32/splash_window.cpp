@@ -1,6 +1,7 @@
 #include "splash_window.h"
 
 #include "control_names.h"
+#include "controls.h"
 #include "dib_picture.h"
 #include "form_builder.h"
 #include "form_window.h"
@@ -41,8 +42,8 @@ frmStartup *frmStartup::create(HINSTANCE instance, SystemReadsTuningValues syste
                           IDI_PROGRAM,
                           WS_EX_TOOLWINDOW,
                           "",
-                          layout::twipsToPixels(layout::splashWindowClient.width),
-                          layout::twipsToPixels(layout::splashWindowClient.height)};
+                          pixelsAcross(layout::splashWindowClient.width),
+                          pixelsDown(layout::splashWindowClient.height)};
     if (!registerFormClass(instance, form) || !registerControlClasses(instance)) {
         return nullptr;
     }

@@ -1,4 +1,5 @@
 #include "classic_look.h"
+#include "twips.h"
 
 #include <QApplication>
 
@@ -10,6 +11,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    // As the program does: the windows are laid out in the display's own pixels.
+    lumox::keepDevicePixels();
     QApplication app(argc, argv);
     lumox::applyClassicLook(app);
     return RUN_ALL_TESTS();

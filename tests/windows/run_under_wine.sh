@@ -12,7 +12,8 @@
 #                                          for the tests that make windows
 #   run_under_wine.sh stop PREFIX          end the prefix's wineserver and its programs
 # LUMOX_WINE_ARCH (win64 by default, or win32) chooses the prefix's Wine, and for boot
-# LUMOX_WINE_VERSION the Windows version it claims to be (win95, win98, winme...). A
+# LUMOX_WINE_VERSION the Windows version it claims to be (win95, win98, winme...) and
+# LUMOX_WINE_LOGPIXELS the desktop's dots per inch (120 for large fonts; 96 otherwise). A
 # 32-bit prefix where this machine runs no 32-bit programs, or has no 32-bit Wine, makes
 # every mode report the reason and exit with 77, which ctest counts as skipped.
 # Every Wine step has a time limit, so a hung Wine fails the test instead of the build.
@@ -70,6 +71,12 @@ boot)
         fi
     fi
     test -f "$prefix/system.reg"
+    if [ -n "${LUMOX_WINE_LOGPIXELS:-}" ]; then
+        # Where Wine's GetDeviceCaps takes LOGPIXELSX and LOGPIXELSY from.
+        timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "$LUMOX_WINE_LOGPIXELS" /f >/dev/null
+        timeout 60 wineserver --wait || true
+    fi
     # What winecfg's Applications page writes; winecfg -v would change the whole prefix and
     # accepts no Windows 95 family version in a 64-bit one.
     if [ $# -gt 0 ]; then

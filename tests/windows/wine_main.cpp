@@ -32,6 +32,7 @@ constexpr Group groups[] = {
     {"core", "tests/core/test_core_"},
     {"window", "tests/windows/test_win32_"},
     {"german", "tests/windows/german_desktop_test"},
+    {"large_fonts", "tests/windows/large_fonts_test"},
     {"program", "tests/windows/program_process_test"},
 };
 
@@ -143,8 +144,9 @@ bool isTheClaimedWindows()
 //   lumox_windows_tests [--lumox_groups=NAME,...] [GoogleTest options]
 //
 // runs the tests of the named groups only: core (tests/core), window (the Win32 front
-// end in-process), german (the checks that the user's locale is German), program (the
-// product executables driven from outside) and store (the rest).
+// end in-process), german (the checks that the user's locale is German), large_fonts
+// (the windows on a desktop of 120 dots per inch), program (the product executables
+// driven from outside) and store (the rest).
 int main(int argc, char **argv)
 {
     // The x87 unit as the program's own start sets it up, which the C runtime's start
