@@ -28,6 +28,10 @@ struct RegistryResult
 {
     RegistryStatus status = RegistryStatus::Success;
     std::string message;
+    // Set on a failed commit when the change may have reached the store all the same
+    // (a store that replaced its file and could not confirm it afterwards). A caller
+    // then never tells the user that nothing changed.
+    bool changedAnyway = false;
 
     bool ok() const { return status == RegistryStatus::Success; }
 

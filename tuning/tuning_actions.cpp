@@ -39,6 +39,12 @@ std::string keyName(std::string_view keyPath)
     return std::string(hiveName(RegistryHive::LocalMachine)) + "\\" + std::string(keyPath);
 }
 
+// Whether a failed commit left the store as it was before the batch.
+bool failedCommitChangedNothing(const RegistryStore &store, const RegistryResult &committed)
+{
+    return store.batchesAreAtomic() && !committed.changedAnyway;
+}
+
 // Undoes the open batch after a failure and finishes the message accordingly.
 ActionOutcome abandonBatch(RegistryStore &store, std::string_view title, std::string text,
                            std::string_view nothingChanged)
@@ -144,7 +150,8 @@ ActionOutcome saveTuningValues(RegistryWriter &RegEdit1, std::string_view mtuTex
     if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
         return {false, std::string(t::notSavedTitle),
                 t::notSavedBecause(reasonOf(committed)) + " " +
-                    std::string(store.batchesAreAtomic() ? t::nothingSaved : t::partlyChanged)};
+                    std::string(failedCommitChangedNothing(store, committed) ? t::nothingSaved
+                                                                             : t::partlyChanged)};
     }
     return {true, std::string(t::savedTitle), t::savedMessage(mtuValue, rwinValue)};
 }
@@ -189,7 +196,8 @@ ActionOutcome resetTuningValues(RegistryStore &store, SystemReadsTuningValues sy
     if (RegistryResult committed = store.commitBatch(); !committed.ok()) {
         return {false, std::string(t::notResetTitle),
                 t::notResetBecause(reasonOf(committed)) + " " +
-                    std::string(store.batchesAreAtomic() ? t::nothingReset : t::partlyChanged)};
+                    std::string(failedCommitChangedNothing(store, committed) ? t::nothingReset
+                                                                             : t::partlyChanged)};
     }
     return {true, std::string(t::resetTitle), std::string(t::settingsReset)};
 }

@@ -11,6 +11,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,10 +31,20 @@ namespace {
 // for the store and for SQLite alike.
 std::atomic<int> g_failWith{0};
 std::string g_failSuffix;
+// When set, a file with this inode is read as usual: the file a save starts from, so
+// that only the new file's read-back fails.
+std::atomic<ino_t> g_spareInode{0};
 
 bool failsNow(int descriptor)
 {
     if (g_failWith.load() == 0) {
+        return false;
+    }
+    struct stat status
+    {
+    };
+    if (g_spareInode.load() != 0 && ::fstat(descriptor, &status) == 0 &&
+        status.st_ino == g_spareInode.load()) {
         return false;
     }
     char target[4096];
@@ -73,6 +84,14 @@ namespace lumox::testing {
 namespace {
 
 const std::string kUnrelatedKey = "Software\\Another Program";
+
+ino_t fileInode(const std::filesystem::path &file)
+{
+    struct stat status
+    {
+    };
+    return ::stat(file.c_str(), &status) == 0 ? status.st_ino : 0;
+}
 
 // Every value the store at file holds, in one line.
 std::string everyValue(const std::filesystem::path &file)
@@ -329,6 +348,28 @@ TEST(StoreLeftovers, AFailingReadIsNeverTakenAsTheEndOfAFile)
     const ActionOutcome interrupted = saveInto(file, 576);
     g_failWith = 0;
     EXPECT_TRUE(interrupted.succeeded) << interrupted.text;
+    EXPECT_EQ(RawStore(file).value(kUnrelatedKey, "Colour")->data, "blue");
+}
+
+// Once the new file has taken the store's place, a failure to confirm it must not tell
+// the user that nothing was saved: the new values are there.
+TEST(StoreLeftovers, AFailedReadBackNeverSaysThatNothingWasSaved)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path file = storeWithUnrelatedValue(folder.path());
+    g_spareInode = fileInode(file);
+    ASSERT_NE(g_spareInode.load(), 0U);
+    g_failSuffix = "/registry.sqlite3";
+    g_failWith = EIO;
+    const ActionOutcome saved = saveInto(file, 576);
+    g_failWith = 0;
+    g_spareInode = 0;
+
+    EXPECT_FALSE(saved.succeeded);
+    EXPECT_NE(saved.text.find("Input/output error"), std::string::npos) << saved.text;
+    EXPECT_EQ(saved.text.find("Nothing was saved."), std::string::npos) << saved.text;
+    EXPECT_NE(saved.text.find("may have been changed"), std::string::npos) << saved.text;
+    EXPECT_EQ(RawStore(file).value(firstBindingKey, "MaxMTU")->data, "576");
     EXPECT_EQ(RawStore(file).value(kUnrelatedKey, "Colour")->data, "blue");
 }
 

@@ -316,13 +316,17 @@ RegistryResult SqliteRegistryStore::replaceFile()
     m_checked = FileIdentity{written.st_dev, written.st_ino, written.st_mode, written.st_size,
                              written.st_mtim};
     m_madeFolders.clear();
-    if (error = syncFolder(m_folder); error != 0) {
-        return systemFailure(store_texts::folder(folderOf(m_file)) +
-                                 std::string(store_texts::kNotSynchronised),
-                             error);
-    }
-    return readBack(std::string_view(reinterpret_cast<const char *>(bytes.get()),
-                                     static_cast<std::size_t>(size)));
+    // From here on the file holds the change: a failure can no longer mean that nothing
+    // was saved.
+    RegistryResult confirmed =
+        (error = syncFolder(m_folder)) != 0
+            ? systemFailure(store_texts::folder(folderOf(m_file)) +
+                                std::string(store_texts::kNotSynchronised),
+                            error)
+            : readBack(std::string_view(reinterpret_cast<const char *>(bytes.get()),
+                                        static_cast<std::size_t>(size)));
+    confirmed.changedAnyway = !confirmed.ok();
+    return confirmed;
 }
 
 RegistryResult SqliteRegistryStore::readBack(std::string_view expected)
