@@ -121,7 +121,7 @@ for round in $(seq "$rounds"); do
     }
 
     rm -rf "$scratch/clone"
-    git clone --quiet "$root" "$scratch/clone"
+    git -c advice.detachedHead=false clone --quiet "$root" "$scratch/clone"
     clone_time=$(time_to_window "$scratch/clone.log" --classname '^Lumox2k$' \
         make -C "$scratch/clone" --no-print-directory run) || {
         cat "$scratch/clone.log" >&2
