@@ -11,11 +11,22 @@ WINDOWS_GENERATED := build/windows-x64/generated
 
 .PHONY: run test build configure bootstrap clean package fuzz bench windows
 
+# The presets build with Ninja. A build folder that was configured with another generator
+# (by an older version of the presets) cannot be configured again in place: it starts afresh.
+GENERATOR := Ninja
+define forget_other_generator
+if [ -f $(1)/CMakeCache.txt ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=$(GENERATOR)' $(1)/CMakeCache.txt; then \
+    echo "$(1) was configured with another generator than $(GENERATOR): it starts afresh"; \
+    rm -rf $(1); \
+fi
+endef
+
 # Builds the program alone, with only the packages it needs: a first build configures
 # without the tests and the benchmarks, which make test adds when it comes.
 run:
 	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (neither DISPLAY nor WAYLAND_DISPLAY is set): run it in a desktop session, or as xvfb-run make run))
 	@tools/bootstrap --run
+	@$(call forget_other_generator,$(BUILD_DIR))
 	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || \
 	    cmake --preset $(PRESET) -DLUMOX_BUILD_TESTS=OFF -DLUMOX_BUILD_BENCH=OFF
 	@cmake --build --preset $(PRESET) --target Lumox2k
@@ -24,10 +35,18 @@ run:
 # The suite runs twice: as the program ships, then built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset asan, in build/asan), where any finding fails a test.
 # The Windows executables are built first, because the first run checks them and drives
-# the x86_64 one under Wine.
+# the x86_64 one under Wine. The sanitizer build runs during the first run, at the lowest
+# priority: much of that run waits for Wine and X servers, and the build takes the processor
+# time they leave. Its output lands in build/asan-build.log and is shown when it fails.
 test: windows build
-	ctest --preset $(PRESET)
-	@$(MAKE) --no-print-directory PRESET=asan build
+	@mkdir -p build; \
+	nice -n 19 $(MAKE) --no-print-directory PRESET=asan build >build/asan-build.log 2>&1 & \
+	asan=$$!; \
+	ctest --preset $(PRESET); suite=$$?; \
+	if ! wait $$asan; then \
+	    cat build/asan-build.log; echo "make test: the sanitizer build failed" >&2; exit 1; \
+	fi; \
+	[ $$suite -eq 0 ] || exit $$suite; \
 	ctest --preset asan
 
 build: configure
@@ -36,6 +55,7 @@ build: configure
 # A build folder that make run configured without the tests and the benchmarks gets them
 # back: forgetting both settings lets the preset and the defaults decide again.
 configure: bootstrap
+	@$(call forget_other_generator,$(BUILD_DIR))
 	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then cmake --preset $(PRESET); \
 	elif grep -q '^LUMOX_BUILD_TESTS:BOOL=OFF' $(BUILD_DIR)/CMakeCache.txt; then \
 	    cmake --preset $(PRESET) -U LUMOX_BUILD_TESTS -U LUMOX_BUILD_BENCH; fi
@@ -66,6 +86,7 @@ bench: windows build
 # The x86_64 one stays in build/windows-x64 for the tests under 64-bit Wine.
 windows: bootstrap
 	@set -e; for preset in $(WINDOWS_PRESETS); do \
+	    $(call forget_other_generator,build/$$preset); \
 	    [ -f build/$$preset/CMakeCache.txt ] || cmake --preset $$preset; \
 	    cmake --build --preset $$preset; \
 	done

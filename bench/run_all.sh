@@ -8,7 +8,7 @@
 #
 # The exit status is 0 when every benchmark ran and met its target, 1 otherwise.
 # The benchmarks that need a display start private Xvfb servers of their own, on
-# display numbers nobody else uses. A full run takes about four minutes.
+# display numbers nobody else uses. A full run takes about five minutes.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -135,6 +135,8 @@ run store "($benchmark_rows|sync calls per save)" \
 run soak '^soak:' "$build/bench/soak/bench_soak"
 run idle_cpu '^idle CPU' "$here/idle_cpu.sh" "$build/app/Lumox2k" 60 \
     "$build/bench/startup/bench_minimal_window" 3
+# A fresh clone's make run against a one-file Qt program, built from nothing side by side.
+run first_window '^round ' "$here/first_window.sh"
 run memory_vs_minimal '^run ' "$here/memory_vs_minimal.sh" "$build/app/Lumox2k" \
     "$build/bench/startup/bench_minimal_window"
 

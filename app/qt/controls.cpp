@@ -234,3 +234,6 @@ void centreOnScreen(QWidget *window)
 }
 
 } // namespace lumox
+
+// The meta-object code of controls.h, compiled here rather than in a unit of its own.
+#include "moc_controls.cpp" // NOLINT(bugprone-suspicious-include): moc writes it as .cpp

@@ -188,3 +188,6 @@ void frmMain::closeEvent(QCloseEvent *event)
 }
 
 } // namespace lumox
+
+// The meta-object code of main_window.h, compiled here rather than in a unit of its own.
+#include "moc_main_window.cpp" // NOLINT(bugprone-suspicious-include): moc writes it as .cpp

@@ -53,3 +53,6 @@ void frmStartup::tmrSplash_Timer()
 }
 
 } // namespace lumox
+
+// The meta-object code of splash_window.h, compiled here rather than in a unit of its own.
+#include "moc_splash_window.cpp" // NOLINT(bugprone-suspicious-include): moc writes it as .cpp

@@ -106,3 +106,6 @@ const QPixmap &initialBannerPicture()
 }
 
 } // namespace lumox
+
+// The meta-object code of banner_slot.h, compiled here rather than in a unit of its own.
+#include "moc_banner_slot.cpp" // NOLINT(bugprone-suspicious-include): moc writes it as .cpp

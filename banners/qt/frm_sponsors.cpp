@@ -47,3 +47,6 @@ int frmSponsors::decodeCount(int number)
 }
 
 } // namespace lumox
+
+// The meta-object code of frm_sponsors.h, compiled here rather than in a unit of its own.
+#include "moc_frm_sponsors.cpp" // NOLINT(bugprone-suspicious-include): moc writes it as .cpp

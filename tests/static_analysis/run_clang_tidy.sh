@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Usage: run_clang_tidy.sh CLANG_TIDY CONFIG_FILE BUILD_DIR SOURCE...
 # Runs clang-tidy with the checks of CONFIG_FILE over each SOURCE, two files at a time,
-# using the compile commands of BUILD_DIR. Prints every finding and fails when there is
-# one, when clang-tidy fails, or when it says anything else at all (a configuration it
-# cannot read, a file missing from the compile commands).
+# using the compile commands of BUILD_DIR, one per source even where the build compiles
+# its sources in unity batches (expand_compile_commands.py). Prints every finding and fails
+# when there is one, when clang-tidy fails, or when it says anything else at all (a
+# configuration it cannot read, a file missing from the compile commands).
 set -uo pipefail
 
 tidy=$1 config=$2 build=$3
@@ -19,6 +20,10 @@ fi
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
+if ! python3 "$(dirname "$0")/expand_compile_commands.py" "$build" "$logs/commands"; then
+    echo "run_clang_tidy.sh: the compile commands of $build could not be read" >&2
+    exit 2
+fi
 
 # One log per source: clang-tidy's output, then its exit status on the last line.
 index=0
@@ -28,7 +33,7 @@ for source in "$@"; do
 done | xargs -0 -n2 -P2 sh -c '
     "$0" --config-file="$1" -p "$2" --quiet "$3" > "$4" 2>&1
     echo "exit status $?" >> "$4"
-' "$tidy" "$config" "$build"
+' "$tidy" "$config" "$logs/commands"
 
 failed=0
 index=0

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# A newcomer's first window: `make run` in a fresh clone (packages present) until the splash
+# window is mapped, against a one-file Qt Widgets program (a QApplication and a QLabel)
+# configured, built and started until its window is mapped, side by side in one run.
+# Target: the clone's time is at most 3 times the one-file program's.
+#
+#   first_window.sh [ROUNDS]
+#
+# Each round times the one-file program, then `make run` in a clone of this repository's
+# committed HEAD (uncommitted changes are not in it), each from nothing, in a temporary
+# folder, each on a private Xvfb. The figures compared are the medians over ROUNDS (1 unless
+# given); the one-file program is configured like the program's default preset (its
+# generator and build type), built with the same number of jobs.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+rounds=${1:-1}
+ratio_limit=3
+
+# shellcheck source=bench/xvfb_session.sh
+source "$here/xvfb_session.sh"
+
+for tool in git cmake Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "first_window: $tool is missing; run tools/bootstrap" >&2
+        exit 2
+    fi
+done
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/lumox-first-window-XXXXXX")
+group=
+cleanup() {
+    if [ -n "$group" ]; then
+        kill -- "-$group" 2>/dev/null || true
+        wait "$group" 2>/dev/null || true
+    fi
+    xvfb_stop
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# The generator, build type and jobs of the default preset, so that the one-file program is
+# built the way the program is.
+read -r generator build_type jobs < <(python3 - "$root/CMakePresets.json" <<'EOF'
+import json, sys
+presets = json.load(open(sys.argv[1]))
+configure = next(p for p in presets["configurePresets"] if p["name"] == "default")
+build = next(p for p in presets["buildPresets"] if p["name"] == "default")
+print(configure["generator"].replace(" ", "_"), configure["cacheVariables"]["CMAKE_BUILD_TYPE"],
+      build.get("jobs", 2))
+EOF
+)
+generator=${generator//_/ }
+
+mkdir -p "$scratch/bare"
+cat >"$scratch/bare/main.cpp" <<'EOF'
+#include <QApplication>
+#include <QLabel>
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QLabel label(QStringLiteral("Hello"));
+    label.show();
+    return application.exec();
+}
+EOF
+cat >"$scratch/bare/CMakeLists.txt" <<'EOF'
+cmake_minimum_required(VERSION 3.25)
+project(Bare LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+add_executable(bare main.cpp)
+target_link_libraries(bare PRIVATE Qt6::Widgets)
+EOF
+
+now() { date +%s.%N; }
+
+# Runs COMMAND... in a process group of its own, its output into LOG, until a visible window
+# that xdotool finds with SEARCH (one option and its value) is mapped; prints the seconds from
+# the start, then ends the whole group. Fails when the command ends first or after 600 s.
+time_to_window() {
+    local log=$1 option=$2 value=$3 started status=0
+    shift 3
+    started=$(now)
+    setsid "$@" >"$log" 2>&1 &
+    group=$!
+    while :; do
+        if xdotool search --onlyvisible "$option" "$value" >/dev/null 2>&1; then
+            awk -v s="$started" -v n="$(now)" 'BEGIN { printf "%.2f\n", n - s }'
+            break
+        fi
+        if ! kill -0 "$group" 2>/dev/null ||
+            awk -v s="$started" -v n="$(now)" 'BEGIN { exit !(n - s > 600) }'; then
+            status=1
+            break
+        fi
+        sleep 0.02
+    done
+    kill -- "-$group" 2>/dev/null || true
+    wait "$group" 2>/dev/null || true
+    group=
+    return $status
+}
+
+bare_times=()
+clone_times=()
+for round in $(seq "$rounds"); do
+    xvfb_start
+
+    rm -rf "$scratch/bare/build"
+    bare_time=$(time_to_window "$scratch/bare.log" --classname '^bare$' sh -c "
+        cmake -S '$scratch/bare' -B '$scratch/bare/build' -G '$generator' \
+            -DCMAKE_BUILD_TYPE=$build_type &&
+        cmake --build '$scratch/bare/build' -j $jobs &&
+        exec '$scratch/bare/build/bare'") || {
+        cat "$scratch/bare.log" >&2
+        echo "first_window: the one-file program showed no window" >&2
+        exit 1
+    }
+
+    rm -rf "$scratch/clone"
+    git -c advice.detachedHead=false clone --quiet "$root" "$scratch/clone"
+    clone_time=$(time_to_window "$scratch/clone.log" --classname '^Lumox2k$' \
+        make -C "$scratch/clone" --no-print-directory run) || {
+        cat "$scratch/clone.log" >&2
+        echo "first_window: make run showed no window" >&2
+        exit 1
+    }
+    xvfb_stop
+
+    printf 'round %d: make run in a fresh clone %6.2f s, one-file Qt program %5.2f s, ratio %.2f\n' \
+        "$round" "$clone_time" "$bare_time" "$(awk -v a="$clone_time" -v b="$bare_time" 'BEGIN { print a / b }')"
+    bare_times+=("$bare_time")
+    clone_times+=("$clone_time")
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+clone=$(median "${clone_times[@]}")
+bare=$(median "${bare_times[@]}")
+awk -v c="$clone" -v b="$bare" -v l="$ratio_limit" -v r="$rounds" 'BEGIN {
+    ratio = c / b
+    verdict = ratio <= l ? "PASS" : "FAIL"
+    printf "%s first_window: make run in a fresh clone maps the splash in %.1f s against %.1f s for a one-file Qt program configured, built and started, ratio %.2f, median of %d (target: at most %d)\n",
+        verdict, c, b, ratio, r, l
+    exit verdict == "PASS" ? 0 : 1
+}'
