@@ -4,9 +4,7 @@
 Writes OUTPUT_DIR/compile_commands.json: the compile commands of BUILD_DIR with one entry
 per source file, as clang-tidy needs them. A unity build compiles a target's sources in
 batches (unity_N_cxx.cxx files that include them); each source of a batch gets the batch's
-command with the source in the batch's place. The precompiled header a command includes is
-left out: it is GCC's, which clang cannot read, and each file must compile from its own
-includes anyway.
+command with the source in the batch's place.
 """
 
 import json
@@ -17,27 +15,6 @@ import sys
 
 UNITY = re.compile(r"unity_[0-9]+_cxx\.cxx$")
 INCLUDE = re.compile(r'^#include "(.+)"$')
-
-
-def strip_pch(arguments):
-    """The arguments without the -include of CMake's precompiled header and its warning."""
-    kept = []
-    i = 0
-    while i < len(arguments):
-        argument = arguments[i]
-        following = arguments[i + 1] if i + 1 < len(arguments) else ""
-        if argument == "-include" and "cmake_pch" in following:
-            i += 2
-            continue
-        if argument.startswith("-include") and "cmake_pch" in argument:
-            i += 1
-            continue
-        if argument == "-Winvalid-pch":
-            i += 1
-            continue
-        kept.append(argument)
-        i += 1
-    return kept
 
 
 def same_file(directory, argument, path):
@@ -60,7 +37,6 @@ def main():
     expanded = []
     for entry in entries:
         arguments = entry.get("arguments") or shlex.split(entry["command"])
-        arguments = strip_pch(arguments)
         source = entry["file"]
         sources = unity_sources(source) if UNITY.search(source) else [source]
         directory = entry["directory"]
