@@ -3,6 +3,7 @@
 // pixel, fonts from their point sizes, pictures at their own pixel size. The pixel
 // values here are the form's twips divided by twelve and rounded to the nearest pixel,
 // halves away from zero, written out by hand.
+#include "client_area_pixels.h"
 #include "control_names.h"
 #include "controls.h"
 #include "decoded_resource.h"
@@ -56,32 +57,11 @@ std::string textOf(HWND window)
     return buffer;
 }
 
-// What a window shows, as it is on the screen, read back through the screen's DC:
-// 0x00RRGGBB for each pixel of its client area, top row first.
+// What a window shows, as it is on the screen: 0x00RRGGBB for each pixel of its client
+// area, top row first.
 std::vector<std::uint32_t> shownPixels(HWND window, SIZE &size)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    size = {client.right, client.bottom};
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    const HDC screen = GetDC(window);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, size.cx, size.cy, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto *first = static_cast<const std::uint32_t *>(bits);
-    std::vector<std::uint32_t> pixels(first, first + size.cx * size.cy);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, screen);
+    std::vector<std::uint32_t> pixels = lumox::testing::clientAreaPixels(window, size);
     for (std::uint32_t &pixel : pixels) {
         pixel &= 0xFFFFFF;
     }

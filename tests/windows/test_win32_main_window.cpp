@@ -2,6 +2,7 @@
 // own table, tooltips, the keyboard, the calculator, saving and resetting into the
 // registry of the Wine prefix, and how the window ends. One file past 400 lines: every
 // group shares the fixture that builds the window.
+#include "client_area_pixels.h"
 #include "control_names.h"
 #include "controls.h"
 #include "decoded_resource.h"
@@ -304,28 +305,8 @@ std::vector<std::uint32_t> shownPixels(frmMain &form, int page, HWND slot)
 {
     form.selectPage(page);
     UpdateWindow(form.hwnd());
-    RECT client;
-    GetClientRect(slot, &client);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    const HDC screen = GetDC(slot);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto *first = static_cast<const std::uint32_t *>(bits);
-    std::vector<std::uint32_t> pixels(first, first + client.right * client.bottom);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(slot, screen);
-    return pixels;
+    SIZE size;
+    return lumox::testing::clientAreaPixels(slot, size);
 }
 
 struct ShownBox
