@@ -20,3 +20,18 @@ endif()
 if(NOT DEFINED CMAKE_AUTOGEN_ORIGIN_DEPENDS)
     set(CMAKE_AUTOGEN_ORIGIN_DEPENDS OFF)
 endif()
+
+# Even so, CMake's Ninja generator makes AUTOMOC's step wait until every library its target
+# links is built, which turned the program's own build into one unit after another. The
+# program's Qt targets therefore go without AUTOMOC (their folders switch it off) and run moc
+# through lumox_moc(TARGET HEADER...) on the headers that declare Q_OBJECT classes: each
+# step waits for its header alone. Every .cpp of theirs with such a class includes its
+# moc_<header>.cpp. The tests and benchmarks keep AUTOMOC.
+# The moc steps belong to a target of their own, TARGET_moc, which depends on nothing: steps
+# of TARGET itself would wait for the libraries it links, as AUTOMOC's does.
+function(lumox_moc target)
+    qt_wrap_cpp(_moc_sources ${ARGN} TARGET ${target})
+    add_custom_target(${target}_moc DEPENDS ${_moc_sources})
+    add_dependencies(${target} ${target}_moc)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+endfunction()
