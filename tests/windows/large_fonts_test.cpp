@@ -3,7 +3,6 @@
 // pixel, fonts from their point sizes, pictures at their own pixel size. The pixel
 // values here are the form's twips divided by twelve and rounded to the nearest pixel,
 // halves away from zero, written out by hand.
-#include "client_area_pixels.h"
 #include "control_names.h"
 #include "controls.h"
 #include "decoded_resource.h"
@@ -11,6 +10,7 @@
 #include "main_window.h"
 #include "registry_access.h"
 #include "resource.h"
+#include "shown_by_window.h"
 #include "splash_window.h"
 #include "tuning_actions.h"
 
@@ -288,12 +288,7 @@ TEST_F(LargeFonts, EveryTextFitsItsBoxInFontsOfTheirPointSizes)
     const HWND tabs = findControl(hwnd, "SSTab1");
     const ControlFont tabFont(tabs);
     for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
-        char caption[64] = {};
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = caption;
-        item.cchTextMax = sizeof caption;
-        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        const std::string caption = lumox::testing::tabCaption(tabs, i);
         RECT tab;
         TabCtrl_GetItemRect(tabs, i, &tab);
         EXPECT_LE(tabFont.width(caption) + 6, tab.right - tab.left) << caption;

@@ -2,7 +2,6 @@
 // own table, tooltips, the keyboard, the calculator, saving and resetting into the
 // registry of the Wine prefix, and how the window ends. One file past 400 lines: every
 // group shares the fixture that builds the window.
-#include "client_area_pixels.h"
 #include "control_names.h"
 #include "controls.h"
 #include "decoded_resource.h"
@@ -10,6 +9,7 @@
 #include "labels.h"
 #include "main_window.h"
 #include "message_boxes.h"
+#include "shown_by_window.h"
 #include "splash_window.h"
 
 #include "machine_registry.h"
@@ -498,12 +498,7 @@ TEST_F(MainWindowTest, TabStripHasFourEqualTabsAndShowsOnlyTheSelectedPage)
     TabCtrl_GetItemRect(tabs, 0, &first);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        char caption[64] = {};
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = caption;
-        item.cchTextMax = sizeof caption;
-        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        const std::string caption = lumox::testing::tabCaption(tabs, i);
         EXPECT_EQ(caption, captions[static_cast<std::size_t>(i)]);
         RECT rect;
         TabCtrl_GetItemRect(tabs, i, &rect);

@@ -1,8 +1,13 @@
 #pragma once
 
+// What a test reads back from a window as the user sees it.
+
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace lumox::testing {
@@ -34,6 +39,18 @@ inline std::vector<std::uint32_t> clientAreaPixels(HWND window, SIZE &size)
     DeleteDC(memory);
     ReleaseDC(window, screen);
     return pixels;
+}
+
+// The caption of the tab at index in the tab control tabs.
+inline std::string tabCaption(HWND tabs, int index)
+{
+    char caption[64] = {};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = sizeof caption;
+    SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return caption;
 }
 
 } // namespace lumox::testing
