@@ -23,15 +23,31 @@ endif()
 
 # Even so, CMake's Ninja generator makes AUTOMOC's step wait until every library its target
 # links is built, which turned the program's own build into one unit after another. The
-# program's Qt targets therefore go without AUTOMOC (their folders switch it off) and run moc
-# through lumox_moc(TARGET HEADER...) on the headers that declare Q_OBJECT classes: each
-# step waits for its header alone. Every .cpp of theirs with such a class includes its
-# moc_<header>.cpp. The tests and benchmarks keep AUTOMOC.
-# The moc steps belong to a target of their own, TARGET_moc, which depends on nothing: steps
-# of TARGET itself would wait for the libraries it links, as AUTOMOC's does.
+# Qt front end, lumox_qt, therefore goes without AUTOMOC and runs moc on the headers that
+# declare Q_OBJECT classes: each folder names its own with lumox_moc(TARGET HEADER...), and
+# the folder that makes TARGET calls lumox_moc_steps(TARGET) after all of them. Every .cpp
+# with such a class includes its moc_<header>.cpp. The tests and benchmarks keep AUTOMOC.
 function(lumox_moc target)
-    qt_wrap_cpp(_moc_sources ${ARGN} TARGET ${target})
+    foreach(_header IN LISTS ARGN)
+        cmake_path(ABSOLUTE_PATH _header BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+        set_property(TARGET ${target} APPEND PROPERTY LUMOX_MOC_HEADERS ${_header})
+    endforeach()
+endfunction()
+
+# The moc steps of every header named with lumox_moc belong to a target of their own,
+# TARGET_moc, which depends on nothing: steps of TARGET itself would wait for the libraries
+# it links, as AUTOMOC's does. They are written in TARGET's folder, the first one of the
+# build (the top folder): Ninja starts the steps that are ready in the order the build file
+# lists them, and the one unit of the Qt front end waits for these steps alone, so they go
+# first.
+function(lumox_moc_steps target)
+    get_target_property(_headers ${target} LUMOX_MOC_HEADERS)
+    qt_wrap_cpp(_moc_sources ${_headers} TARGET ${target})
     add_custom_target(${target}_moc DEPENDS ${_moc_sources})
     add_dependencies(${target} ${target}_moc)
-    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+    # Each moc file lands in the build folder that mirrors its header's folder.
+    foreach(_moc_source IN LISTS _moc_sources)
+        cmake_path(GET _moc_source PARENT_PATH _moc_folder)
+        target_include_directories(${target} PRIVATE ${_moc_folder})
+    endforeach()
 endfunction()

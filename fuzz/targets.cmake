@@ -7,7 +7,7 @@ set(LUMOX_FUZZ_TARGETS
     fuzz_sqlite_store
     fuzz_picture_decoder)
 
-set(LUMOX_FUZZ_LIBS_fuzz_rwin_calculator lumox_qt_number_format Qt6::Core)
+set(LUMOX_FUZZ_LIBS_fuzz_rwin_calculator lumox_qt)
 set(LUMOX_FUZZ_LIBS_fuzz_tuning_save lumox_registry)
 set(LUMOX_FUZZ_LIBS_fuzz_sqlite_store lumox_registry SQLite::SQLite3)
 set(LUMOX_FUZZ_LIBS_fuzz_picture_decoder lumox_picture_decoder)

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-// Resource paths of the pictures compiled in by the lumox_qt_pictures library, and the facts
+// Resource paths of the pictures compiled in by the lumox_qt library, and the facts
 // about them that code showing them needs. The pictures themselves come from
 // tools/make_pictures.py.
 namespace lumox::pictures {

@@ -78,9 +78,9 @@ done < <(sed -n 's:.*<image[^>]*>\([^<]*\)</image>.*:\1:p' "$metainfo")
 
 # The id the program gives the desktop (for window matching on Wayland), the desktop file's
 # name and the software-centre id must be one and the same.
-program_id=$(sed -n 's/.*setDesktopFileName(QStringLiteral("\([^"]*\)")).*/\1/p' "$source/app/qt/main.cpp")
+program_id=$(sed -n 's/.*setDesktopFileName(QStringLiteral("\([^"]*\)")).*/\1/p' "$source/app/qt/program.cpp")
 [ "$program_id" = "$app_id" ] ||
-    fail "the program calls itself '$program_id' (app/qt/main.cpp), its desktop file is $app_id.desktop"
+    fail "the program calls itself '$program_id' (app/qt/program.cpp), its desktop file is $app_id.desktop"
 metainfo_id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
 [ "$metainfo_id" = "$app_id" ] || fail "metainfo id is '$metainfo_id', expected $app_id"
 
