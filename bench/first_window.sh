@@ -44,18 +44,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The generator, build type and jobs of the default preset, so that the one-file program is
-# built the way the program is.
-read -r generator build_type jobs < <(python3 - "$root/CMakePresets.json" <<'EOF'
+# The generator, build type, its compiler flags where the preset sets them, and jobs of the
+# default preset, so that the one-file program is built the way the program is.
+mapfile -t preset < <(python3 - "$root/CMakePresets.json" <<'EOF'
 import json, sys
 presets = json.load(open(sys.argv[1]))
 configure = next(p for p in presets["configurePresets"] if p["name"] == "default")
 build = next(p for p in presets["buildPresets"] if p["name"] == "default")
-print(configure["generator"].replace(" ", "_"), configure["cacheVariables"]["CMAKE_BUILD_TYPE"],
-      build.get("jobs", 2))
+variables = configure["cacheVariables"]
+build_type = variables["CMAKE_BUILD_TYPE"]
+print(configure["generator"])
+print(build_type)
+print(variables.get("CMAKE_CXX_FLAGS_" + build_type.upper(), ""))
+print(build.get("jobs", 2))
 EOF
 )
-generator=${generator//_/ }
+generator=${preset[0]}
+build_type=${preset[1]}
+build_type_flags=()
+[ -z "${preset[2]}" ] || build_type_flags=("-DCMAKE_CXX_FLAGS_${build_type^^}=${preset[2]}")
+jobs=${preset[3]}
 
 mkdir -p "$scratch/bare"
 cat >"$scratch/bare/main.cpp" <<'EOF'
@@ -137,7 +145,7 @@ for round in $(seq "$rounds"); do
     rm -rf "$scratch/bare/build"
     bare_time=$(time_to_window "$scratch/bare.log" --classname '^bare$' sh -c "
         cmake -S '$scratch/bare' -B '$scratch/bare/build' -G '$generator' \
-            -DCMAKE_BUILD_TYPE=$build_type &&
+            -DCMAKE_BUILD_TYPE=$build_type ${build_type_flags[*]@Q} &&
         cmake --build '$scratch/bare/build' -j $jobs &&
         exec '$scratch/bare/build/bare'") || {
         cat "$scratch/bare.log" >&2
