@@ -19,9 +19,9 @@
 # LUMOX_WINE_ARCH (win64 by default, or win32) chooses the prefix's Wine, and for boot
 # LUMOX_WINE_VERSION the Windows version it claims to be (win95, win98, winme...) and
 # LUMOX_WINE_LOGPIXELS the desktop's dots per inch (120 for large fonts; 96 otherwise).
-# Booting a prefix costs Wine about 20 seconds of processor time, copying a settled one
-# about one, and a freshly booted prefix holds nothing of its own path; so the tests boot
-# one template per Wine and give each prefix a copy of it. A
+# Booting a prefix costs Wine 6 to 20 seconds of processor time, copying a settled one
+# about 2, and a freshly booted prefix holds nothing of its own path; so the tests boot one
+# template per Wine and give each prefix a copy of it. A
 # 32-bit prefix where this machine runs no 32-bit programs, or has no 32-bit Wine, makes
 # every mode report the reason and exit with 77, which ctest counts as skipped.
 # Every Wine step has a time limit, so a hung Wine fails the test instead of the build.
