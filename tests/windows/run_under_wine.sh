@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Runs the Windows tests under Wine in a throwaway prefix, quiet and without the user's
 # desktop.
+#   run_under_wine.sh template PREFIX      boot a pristine prefix (any old one is removed)
+#                                          and leave it settled, with nothing running in
+#                                          it, for boot to copy
 #   run_under_wine.sh boot PREFIX [VERSION]
-#                                          make a fresh prefix (any old one is removed);
+#                                          make a fresh prefix (any old one is removed):
+#                                          a copy of the template LUMOX_WINE_TEMPLATE
+#                                          names, or booted afresh where it names none;
 #                                          with a VERSION of winecfg's (win98, winxp,
 #                                          win10...), Wine reports that Windows to the
 #                                          product, Lumox2k.exe, and to nothing else
@@ -13,7 +18,10 @@
 #   run_under_wine.sh stop PREFIX          end the prefix's wineserver and its programs
 # LUMOX_WINE_ARCH (win64 by default, or win32) chooses the prefix's Wine, and for boot
 # LUMOX_WINE_VERSION the Windows version it claims to be (win95, win98, winme...) and
-# LUMOX_WINE_LOGPIXELS the desktop's dots per inch (120 for large fonts; 96 otherwise). A
+# LUMOX_WINE_LOGPIXELS the desktop's dots per inch (120 for large fonts; 96 otherwise).
+# Booting a prefix costs Wine 6 to 20 seconds of processor time, copying a settled one
+# about 2, and a freshly booted prefix holds nothing of its own path; so the tests boot one
+# template per Wine and give each prefix a copy of it. A
 # 32-bit prefix where this machine runs no 32-bit programs, or has no 32-bit Wine, makes
 # every mode report the reason and exit with 77, which ctest counts as skipped.
 # Every Wine step has a time limit, so a hung Wine fails the test instead of the build.
@@ -39,6 +47,23 @@ end_prefix() {
     timeout 30 wineserver -k 2>/dev/null || true
 }
 
+# Removes any old prefix, after ending what still runs in it.
+remove_prefix() {
+    if [ -d "$prefix" ]; then
+        end_prefix
+        rm -rf "$prefix"
+    fi
+    mkdir -p "$(dirname "$prefix")"
+}
+
+# Boots the prefix and waits until the start-up programs have finished writing the
+# registry and the wineserver has ended.
+boot_prefix() {
+    timeout 150 wineboot --init >/dev/null 2>&1
+    timeout 60 wineserver --wait || true
+    test -f "$prefix/system.reg"
+}
+
 if [ "$WINEARCH" = win32 ] && [ "$mode" != stop ]; then
     if ! reason=$("$(dirname "$0")/../../tools/probe-32-bit"); then
         echo "skipped: $reason, so 32-bit Wine cannot run here"
@@ -52,38 +77,51 @@ if [ "$WINEARCH" = win32 ] && [ "$mode" != stop ]; then
 fi
 
 case $mode in
+template)
+    remove_prefix
+    boot_prefix
+    # Nothing may outlive the boot and write to the template while it is copied.
+    end_prefix
+    timeout 30 wineserver --wait || true
+    ;;
 boot)
-    if [ -d "$prefix" ]; then
-        end_prefix
-        rm -rf "$prefix"
+    remove_prefix
+    if [ -n "${LUMOX_WINE_TEMPLATE:-}" ]; then
+        if ! grep -qx "#arch=$WINEARCH" "$LUMOX_WINE_TEMPLATE/system.reg" 2>/dev/null; then
+            echo "run_under_wine: $LUMOX_WINE_TEMPLATE is no $WINEARCH prefix" >&2
+            exit 1
+        fi
+        # Real copies, so that nothing done in one reaches the template or another copy.
+        # The file wineserver names the template's own folder for its wineserver's socket:
+        # without it the copy gets one of its own.
+        cp -a "$LUMOX_WINE_TEMPLATE" "$prefix"
+        rm -f "$prefix/wineserver"
+    else
+        boot_prefix
     fi
-    mkdir -p "$(dirname "$prefix")"
-    timeout 150 wineboot --init >/dev/null 2>&1
-    # Let the start-up programs finish writing the registry before the tests use it.
-    timeout 60 wineserver --wait || true
+    # The settings below share one wineserver, and the last step waits for it to end, so
+    # that the tests find them in the registry files.
     if [ -n "${LUMOX_WINE_VERSION:-}" ]; then
         timeout 60 wine winecfg /v "$LUMOX_WINE_VERSION" >/dev/null 2>&1
         claimed=$(timeout 60 wine winecfg /v 2>/dev/null | tr -d '\r')
-        timeout 60 wineserver --wait || true
         if [ "$claimed" != "$LUMOX_WINE_VERSION" ]; then
             echo "run_under_wine: the prefix claims to be $claimed, not $LUMOX_WINE_VERSION" >&2
+            end_prefix
             exit 1
         fi
     fi
-    test -f "$prefix/system.reg"
     if [ -n "${LUMOX_WINE_LOGPIXELS:-}" ]; then
         # Where Wine's GetDeviceCaps takes LOGPIXELSX and LOGPIXELSY from.
         timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
             /d "$LUMOX_WINE_LOGPIXELS" /f >/dev/null
-        timeout 60 wineserver --wait || true
     fi
     # What winecfg's Applications page writes; winecfg -v would change the whole prefix and
     # accepts no Windows 95 family version in a 64-bit one.
     if [ $# -gt 0 ]; then
         timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Lumox2k.exe' \
             /v Version /d "$1" /f >/dev/null
-        timeout 60 wineserver --wait || true
     fi
+    timeout 60 wineserver --wait || true
     ;;
 run)
     exec timeout 150 wine "$@"
@@ -110,7 +148,7 @@ stop)
     fi
     ;;
 *)
-    echo "usage: $0 boot|run|run-x|stop PREFIX [EXE ARGS...]" >&2
+    echo "usage: $0 template|boot|run|run-x|stop PREFIX [EXE ARGS...]" >&2
     exit 2
     ;;
 esac
