@@ -124,8 +124,10 @@ BannerSlot *makeBanner(const layout::Control &control, QWidget *parent)
     // The slot sits at the frame's inner origin, whatever the frame's border.
     const auto *frame = qobject_cast<PictureBox *>(parent);
     const QPoint origin = frame != nullptr ? frame->innerOrigin() : QPoint();
-    banner->setGeometry(QRect(origin + twipsPoint(control.rect.left, control.rect.top),
-                              twipsRect(control.rect).size()));
+    // A slot never changes its size. Fixed, it spares every banner change a layout request
+    // to its frame (and the wake-up of the event loop that posting one costs).
+    banner->setFixedSize(twipsRect(control.rect).size());
+    banner->move(origin + twipsPoint(control.rect.left, control.rect.top));
     banner->setPixmap(initialBannerPicture());
     return banner;
 }

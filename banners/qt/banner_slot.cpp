@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPoint>
+#include <QRect>
 
 namespace lumox {
 
@@ -23,8 +25,11 @@ BannerSlot::BannerSlot(QWidget *parent) : QLabel(parent)
 void BannerSlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Window));
-    painter.drawPixmap(0, 0, pixmap());
+    const QPixmap picture = pixmap();
+    // The face colour shows only under transparent pixels or beside a smaller picture.
+    if (picture.hasAlphaChannel() || !QRect(QPoint(), picture.size()).contains(rect()))
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.drawPixmap(0, 0, picture);
 }
 
 void BannerSlot::mousePressEvent(QMouseEvent *event)

@@ -20,9 +20,9 @@ signals:
     void clicked();
 
 protected:
-    // Paints the whole slot itself (face colour under any transparent pixels,
-    // then the picture at its own size), so a banner change repaints the slot
-    // alone and not the page behind it.
+    // Paints the whole slot itself (the face colour where the picture is
+    // transparent or does not reach, then the picture at its own size), so a
+    // banner change repaints the slot alone and not the page behind it.
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
