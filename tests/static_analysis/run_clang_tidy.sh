@@ -4,7 +4,8 @@
 # using the compile commands of BUILD_DIR, one per source even where the build compiles
 # its sources in unity batches (expand_compile_commands.py). Prints every finding and fails
 # when there is one, when clang-tidy fails, or when it says anything else at all (a
-# configuration it cannot read, a file missing from the compile commands).
+# configuration it cannot read, a file missing from the compile commands). PYTHON names
+# the interpreter for the helper script (python3 on PATH unless set).
 set -uo pipefail
 
 tidy=$1 config=$2 build=$3
@@ -20,7 +21,7 @@ fi
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
-if ! python3 "$(dirname "$0")/expand_compile_commands.py" "$build" "$logs/commands"; then
+if ! "${PYTHON:-python3}" "$(dirname "$0")/expand_compile_commands.py" "$build" "$logs/commands"; then
     echo "run_clang_tidy.sh: the compile commands of $build could not be read" >&2
     exit 2
 fi
