@@ -274,27 +274,105 @@ bool huffmanTablesFit(const stbi_uc *data, int size)
     return true;
 }
 
-// Decodes a JPEG into four bytes a pixel: final pixels when `finalPixels` comes back true
-// (a colour picture, converted by yccToRgb), otherwise stb_image's red, green, blue, alpha.
-StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height, bool *finalPixels)
+// stb_image's JPEG reader with the three kernels above in place of its own.
+std::unique_ptr<stbi__jpeg> makeJpegReader(stbi__context *context)
 {
-    if (!huffmanTablesFit(data, size))
-        return {};
-    stbi__context context;
-    stbi__start_mem(&context, data, size);
-    // stb_image's own JPEG entry, with the three kernels replaced.
-    const auto jpeg = std::make_unique<stbi__jpeg>();
-    jpeg->s = &context;
+    context->img_n = 0; // no components yet, so none to free
+    auto jpeg = std::make_unique<stbi__jpeg>();
+    jpeg->s = context;
     stbi__setup_jpeg(jpeg.get());
     jpeg->idct_block_kernel = idctBlock;
     jpeg->YCbCr_to_RGB_kernel = yccToRgb;
     jpeg->resample_row_hv_2_kernel = upsampleH2V2;
-    int components = 0;
-    StbPixels pixels(load_jpeg_image(jpeg.get(), width, height, &components, 4));
+    return jpeg;
+}
+
+// Frees what the reader allocated for the picture's components.
+struct JpegComponentsFree
+{
+    void operator()(stbi__jpeg *jpeg) const { stbi__cleanup_jpeg(jpeg); }
+};
+
+// Decodes a colour (YCbCr) JPEG straight into the target's rows: each row is upsampled and
+// converted as stb_image's load_jpeg_image does it, but written where it belongs, with no
+// picture in between to allocate and copy (for the splash picture a third of a megabyte).
+// Comes back false, having asked nothing of the target, for a JPEG of any other kind (grey,
+// RGB, CMYK), which the caller decodes again the ordinary way; a picture that fails to
+// decode is done with here, so `picture` stays empty and the result is true.
+bool decodeColourJpeg(const stbi_uc *data, int size, const PixelTarget &target,
+                      std::optional<DecodedPicture> &picture)
+{
+    stbi__context context;
+    stbi__start_mem(&context, data, size);
+    const auto jpeg = makeJpegReader(&context);
+    const std::unique_ptr<stbi__jpeg, JpegComponentsFree> components(jpeg.get());
+    if (stbi__decode_jpeg_image(jpeg.get()) == 0)
+        return true;
     // The condition under which stb_image converts colours with the kernel.
     const bool rgb = jpeg->rgb == 3 || (jpeg->app14_color_transform == 0 && jpeg->jfif == 0);
-    *finalPixels = context.img_n == 3 && !rgb;
-    return pixels;
+    if (jpeg->s->img_n != 3 || rgb)
+        return false;
+
+    const int width = static_cast<int>(jpeg->s->img_x);
+    const int height = static_cast<int>(jpeg->s->img_y);
+    std::array<stbi__resample, 3> resamplers{};
+    for (std::size_t k = 0; k < resamplers.size(); ++k) {
+        auto &component = jpeg->img_comp[k];
+        // Room for upsampling past the right edge by up to four.
+        component.linebuf = static_cast<stbi_uc *>(stbi__malloc(jpeg->s->img_x + 3));
+        if (component.linebuf == nullptr)
+            return true;
+        stbi__resample &r = resamplers[k];
+        r.hs = jpeg->img_h_max / component.h;
+        r.vs = jpeg->img_v_max / component.v;
+        r.ystep = r.vs >> 1;
+        r.w_lores = (width + r.hs - 1) / r.hs;
+        r.ypos = 0;
+        r.line0 = r.line1 = component.data;
+        if (r.hs == 1 && r.vs == 1)
+            r.resample = resample_row_1;
+        else if (r.hs == 1 && r.vs == 2)
+            r.resample = stbi__resample_row_v_2;
+        else if (r.hs == 2 && r.vs == 1)
+            r.resample = stbi__resample_row_h_2;
+        else if (r.hs == 2 && r.vs == 2)
+            r.resample = jpeg->resample_row_hv_2_kernel;
+        else
+            r.resample = stbi__resample_row_generic;
+    }
+
+    const PixelRows rows = target(width, height);
+    if (rows.first == nullptr)
+        return true;
+    for (int y = 0; y < height; ++y) {
+        std::array<stbi_uc *, 3> samples{};
+        for (std::size_t k = 0; k < resamplers.size(); ++k) {
+            stbi__resample &r = resamplers[k];
+            const bool bottom = r.ystep >= (r.vs >> 1);
+            samples[k] = r.resample(jpeg->img_comp[k].linebuf, bottom ? r.line1 : r.line0,
+                                    bottom ? r.line0 : r.line1, r.w_lores, r.hs);
+            if (++r.ystep >= r.vs) {
+                r.ystep = 0;
+                r.line0 = r.line1;
+                if (++r.ypos < jpeg->img_comp[k].y)
+                    r.line1 += jpeg->img_comp[k].w2;
+            }
+        }
+        yccToRgb(reinterpret_cast<stbi_uc *>(rows.first + y * rows.stride), samples[0], samples[1],
+                 samples[2], width, 4);
+    }
+    picture = DecodedPicture{width, height, false};
+    return true;
+}
+
+// Decodes a JPEG of any kind into stb_image's red, green, blue and alpha bytes.
+StbPixels decodeJpeg(const stbi_uc *data, int size, int *width, int *height)
+{
+    stbi__context context;
+    stbi__start_mem(&context, data, size);
+    const auto jpeg = makeJpegReader(&context);
+    int components = 0;
+    return StbPixels(load_jpeg_image(jpeg.get(), width, height, &components, 4));
 }
 
 } // namespace
@@ -309,9 +387,13 @@ std::optional<DecodedPicture> decodePicture(std::span<const std::byte> data,
     int width = 0;
     int height = 0;
     StbPixels rgba;
-    bool finalPixels = false;
     if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        rgba = decodeJpeg(bytes, size, &width, &height, &finalPixels);
+        if (!huffmanTablesFit(bytes, size))
+            return std::nullopt;
+        std::optional<DecodedPicture> picture;
+        if (decodeColourJpeg(bytes, size, target, picture))
+            return picture;
+        rgba = decodeJpeg(bytes, size, &width, &height);
     } else if (bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F') {
         int components = 0;
         rgba = StbPixels(stbi_load_from_memory(bytes, size, &width, &height, &components, 4));
@@ -324,12 +406,6 @@ std::optional<DecodedPicture> decodePicture(std::span<const std::byte> data,
         return std::nullopt;
     DecodedPicture picture{width, height, false};
     const stbi_uc *in = rgba.get();
-    if (finalPixels) {
-        const auto rowBytes = static_cast<std::size_t>(width) * 4;
-        for (int y = 0; y < height; ++y, in += rowBytes)
-            std::memcpy(rows.first + y * rows.stride, in, rowBytes);
-        return picture;
-    }
     std::uint32_t transparent = 0;
     for (int y = 0; y < height; ++y) {
         std::uint32_t *out = rows.first + y * rows.stride;

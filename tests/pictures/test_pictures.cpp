@@ -13,12 +13,14 @@
 #include "pictures.h"
 #include "sponsor_draw.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QRegularExpression>
 #include <QRgb>
 #include <QSize>
@@ -266,6 +268,54 @@ TEST(StartupPicture, OwnDecoderGivesQtsPixelsAndRefusesOtherData)
                                       }));
     EXPECT_TRUE(lumox::pictures::readPicture(lumox::pictures::handCursor).isNull());
     EXPECT_TRUE(lumox::pictures::readPicture(QStringLiteral(":/no-such-picture.jpg")).isNull());
+}
+
+// The splash picture written again as Qt writes JPEGs (grey; progressive colour) decodes to
+// the pixels Qt reads from it, also into rows laid out bottom-up as in a DIB section.
+TEST(OtherJpegs, OwnDecoderGivesQtsPixels)
+{
+    const QImage splash = lumox::pictures::readPicture(lumox::pictures::startup);
+    ASSERT_FALSE(splash.isNull());
+    struct Kind
+    {
+        const char *name;
+        QImage picture;
+        bool progressive;
+    };
+    const Kind kinds[] = {{"grey", splash.convertToFormat(QImage::Format_Grayscale8), false},
+                          {"progressive colour", splash, true}};
+    for (const Kind &kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        QByteArray data;
+        QBuffer buffer(&data);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(90);
+        writer.setProgressiveScanWrite(kind.progressive);
+        ASSERT_TRUE(writer.write(kind.picture)) << writer.errorString().toStdString();
+        buffer.close();
+        const QImage byQt = QImage::fromData(data, "JPEG").convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(byQt.size(), splash.size());
+
+        const auto width = static_cast<std::size_t>(byQt.width());
+        std::vector<std::uint32_t> pixels(width * static_cast<std::size_t>(byQt.height()));
+        const auto decoded = lumox::decodePicture(
+            std::as_bytes(std::span(data.constData(), static_cast<std::size_t>(data.size()))),
+            [&](int w, int h) {
+                EXPECT_EQ(QSize(w, h), byQt.size());
+                return lumox::PixelRows{pixels.data() + (pixels.size() - width),
+                                        -static_cast<std::ptrdiff_t>(width)};
+            });
+        ASSERT_TRUE(decoded);
+        EXPECT_FALSE(decoded->transparent);
+        int differingRows = 0;
+        for (int y = 0; y < byQt.height(); ++y) {
+            const std::uint32_t *row = pixels.data() + (pixels.size() - width * (y + 1));
+            if (std::memcmp(row, byQt.constScanLine(y), width * 4) != 0)
+                ++differingRows;
+        }
+        EXPECT_EQ(differingRows, 0);
+    }
 }
 
 // -------------------------------------------------------------------------------- GIF
