@@ -17,7 +17,6 @@ BannerSlot::BannerSlot(QWidget *parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setScaledContents(false);
-    setCursor(handCursor());
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -30,6 +29,16 @@ void BannerSlot::paintEvent(QPaintEvent *)
     if (picture.hasAlphaChannel() || !QRect(QPoint(), picture.size()).contains(rect()))
         painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.drawPixmap(0, 0, picture);
+}
+
+void BannerSlot::enterEvent(QEnterEvent *event)
+{
+    // Reading the pointer file loads Qt's icon reader, a few milliseconds that would delay
+    // the main window; read when the mouse first comes over a banner, the hand is there
+    // before the pointer is drawn over the slot.
+    if (!testAttribute(Qt::WA_SetCursor))
+        setCursor(handCursor());
+    QLabel::enterEvent(event);
 }
 
 void BannerSlot::mousePressEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCursor>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QString>
 
@@ -24,6 +25,8 @@ protected:
     // transparent or does not reach, then the picture at its own size), so a
     // banner change repaints the slot alone and not the page behind it.
     void paintEvent(QPaintEvent *event) override;
+    // Puts the pointing hand on the slot when the mouse first comes over it.
+    void enterEvent(QEnterEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 

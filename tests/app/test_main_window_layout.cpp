@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -268,17 +269,26 @@ TEST_F(MainWindowTest, BannersShowTheInitialPictureUnderTheHandPointer)
     const QImage initial = QImage(QStringLiteral(":/banners/initial.gif"));
     ASSERT_FALSE(initial.isNull());
     for (const char *name : {"imgAds", "imgAds2", "imgAds3", "imgAds4"}) {
-        const auto *banner = control<QLabel>(name);
+        auto *banner = control<QLabel>(name);
         EXPECT_EQ(banner->pixmap().size(), QSize(120, 60)) << name;
         EXPECT_EQ(banner->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
                   initial.convertToFormat(QImage::Format_ARGB32))
             << name;
         EXPECT_FALSE(banner->hasScaledContents()) << name;
+        // With the mouse over the slot, on the page that holds it.
+        for (int page = Information; !banner->isVisible() && page <= ExitPage; ++page)
+            showPage(static_cast<Page>(page));
+        ASSERT_TRUE(banner->isVisible()) << name;
+        QTest::mouseMove(banner, banner->rect().center());
+        EXPECT_TRUE(banner->underMouse()) << name;
         EXPECT_EQ(banner->cursor().shape(), Qt::BitmapCursor) << name;
         EXPECT_EQ(banner->cursor().hotSpot(), QPoint(12, 1)) << name;
         EXPECT_EQ(banner->cursor().pixmap().size(), QSize(32, 32)) << name;
     }
-    EXPECT_EQ(control<QWidget>("Label1")->cursor().shape(), Qt::ArrowCursor);
+    showPage(Information);
+    auto *about = control<QWidget>("Label1");
+    QTest::mouseMove(about, about->rect().center());
+    EXPECT_EQ(about->cursor().shape(), Qt::ArrowCursor);
 }
 
 } // namespace
