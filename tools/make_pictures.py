@@ -121,6 +121,9 @@ def make_icons():
         "hand.cur": icons.write_cur(hand.ico_image(), *HAND_HOT_SPOT),
         "icons/hicolor/32x32/apps/lumox2000.png": big.png(),
         "icons/hicolor/16x16/apps/lumox2000.png": small.png(),
+        # The same two images for the program's windows, which it decodes itself.
+        "icons/lumox-32.gif": big.gif(),
+        "icons/lumox-16.gif": small.gif(),
     }
     return files
 
@@ -128,18 +131,13 @@ def make_icons():
 QRC_ALIASES = (
     ["startup.jpg", "banners/initial.gif"]
     + [f"banners/sponsor{n:02d}.gif" for n in sorted(SPONSORS)]
-    + ["hand.cur", "lumox.ico"])
-QRC_RENAMED = {
-    "icons/lumox-16.png": "icons/hicolor/16x16/apps/lumox2000.png",
-    "icons/lumox-32.png": "icons/hicolor/32x32/apps/lumox2000.png",
-}
+    + ["hand.cur", "lumox.ico", "icons/lumox-16.gif", "icons/lumox-32.gif"])
 
 
 def make_qrc():
     lines = ["<!DOCTYPE RCC>", '<RCC version="1.0">', '    <qresource prefix="/">']
-    entries = [(a, a) for a in QRC_ALIASES] + sorted(QRC_RENAMED.items())
-    for alias, path in entries:
-        lines.append(f'        <file alias="{alias}">{path}</file>')
+    for alias in QRC_ALIASES:
+        lines.append(f'        <file alias="{alias}">{alias}</file>')
     lines += ["    </qresource>", "</RCC>", ""]
     return {"pictures.qrc": "\n".join(lines).encode()}
 

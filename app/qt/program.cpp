@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "identity.h"
 #include "main_window.h"
+#include "pictures.h"
 #include "qt_text.h"
 #include "splash_window.h"
 #include "sqlite_registry_store.h"
@@ -12,7 +13,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QString>
@@ -70,16 +70,12 @@ int lumox::runProgram(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(LUMOX_VERSION_TEXT));
     QApplication::setOrganizationDomain(lumox::qs(lumox::identity::organizationDomain));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Lumox2000"));
-    // The icon's two sizes as PNG, which Qt decodes itself. Told the format and forbidden to
-    // guess it, the reader neither asks every image plugin whether it knows the data nor
-    // loads one: no plugin is needed before the splash shows.
+    // The icon's two sizes, decoded by the program itself like every picture it shows: Qt's
+    // image reader would first read the descriptions of all its image plugins, most of a
+    // millisecond before the splash can show.
     QIcon icon;
-    for (const QString &path :
-         {QStringLiteral(":/icons/lumox-16.png"), QStringLiteral(":/icons/lumox-32.png")}) {
-        QImageReader reader(path, "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
-    }
+    for (const QString &path : {lumox::pictures::icon16, lumox::pictures::icon32})
+        icon.addPixmap(QPixmap::fromImage(lumox::pictures::readPicture(path)));
     QApplication::setWindowIcon(icon);
     lumox::applyClassicLook(app);
 

@@ -25,6 +25,11 @@ inline constexpr int handHotSpotY = 1;
 // The program icon: one ICO file holding a 32 x 32 and a 16 x 16 image.
 inline const QString icon = QStringLiteral(":/lumox.ico");
 
+// The same two images as GIFs, which the windows take as their icon (readPicture decodes
+// them; Qt's reader would look through its image plugins first).
+inline const QString icon16 = QStringLiteral(":/icons/lumox-16.gif");
+inline const QString icon32 = QStringLiteral(":/icons/lumox-32.gif");
+
 // Returns the resource path of sponsor banner `number` (":/banners/sponsor01.gif" for 1).
 // `number` must lie between 1 and sponsorPictureCount (sponsor_draw.h).
 QString sponsorBanner(int number);

@@ -2,6 +2,7 @@
 # Runs the program on a private X server and reads the window titles the window manager
 # gets: the main window's is "Lumox 2000", and a message box's is its own title alone, with
 # nothing that Qt might append (Qt adds the application display name to titles on X11).
+# The main window also carries the program icon in both sizes.
 #
 # Usage: check_x11_titles.sh <program> <source dir>
 set -euo pipefail
@@ -78,6 +79,13 @@ main_title=$(title "$main")
 
 # With both boxes empty, "Save MTU and RWIN" on the MTU page refuses and says so. The
 # points are the centres of the page's tab and of the button, in window pixels.
+# The program icon in both of its sizes, as a window manager reads it.
+icon_sizes=$(xprop -id "$main" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort | tr '\n' ' ')
+[ "$icon_sizes" = "Icon (16 x 16) Icon (32 x 32) " ] || {
+    echo "FAIL: the main window's icon holds '$icon_sizes', expected a 16 x 16 and a 32 x 32 image" >&2
+    exit 1
+}
+
 xdotool mousemove --window "$main" 143 21 click 1
 sleep 0.3
 xdotool mousemove --window "$main" 300 211 click 1

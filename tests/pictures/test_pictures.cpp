@@ -713,7 +713,9 @@ void expectSamePicture(const QImage &actual, const QImage &expected)
     EXPECT_GT(clear, 0) << "the mask leaves nothing transparent";
 }
 
-TEST(ProgramIcon, BothImagesMatchTheThemePngs)
+// The icon file's two images, the GIFs the windows take as their icon (through the program's
+// own decoder) and the PNGs of the desktop's icon theme show the same pixels.
+TEST(ProgramIcon, BothImagesMatchTheWindowGifsAndTheThemePngs)
 {
     QImageReader reader(lumox::pictures::icon);
     ASSERT_EQ(reader.imageCount(), 2);
@@ -725,8 +727,15 @@ TEST(ProgramIcon, BothImagesMatchTheThemePngs)
         bySize.insert(image.width(), image);
     }
     ASSERT_TRUE(bySize.contains(32) && bySize.contains(16));
-    expectSamePicture(bySize[32], QImage(QStringLiteral(":/icons/lumox-32.png")));
-    expectSamePicture(bySize[16], QImage(QStringLiteral(":/icons/lumox-16.png")));
+    for (const int size : {32, 16}) {
+        SCOPED_TRACE(size);
+        const QImage gif = lumox::pictures::readPicture(size == 32 ? lumox::pictures::icon32
+                                                                   : lumox::pictures::icon16);
+        EXPECT_TRUE(gif.hasAlphaChannel());
+        expectSamePicture(bySize[size], gif);
+        const QString png = QStringLiteral("icons/hicolor/%1x%1/apps/lumox2000.png").arg(size);
+        expectSamePicture(bySize[size], QImage::fromData(sourceFile(png), "PNG"));
+    }
 }
 
 TEST(HandPointer, DecodesAsAnUprightHandWithTheFingertipAtTheHotSpot)
@@ -764,8 +773,8 @@ std::vector<CompiledPicture> compiledPictures()
         {"banners/initial.gif", "banners/initial.gif", {120, 60}},
         {"hand.cur", "hand.cur", {32, 32}},
         {"lumox.ico", "lumox.ico", {32, 32}},
-        {"icons/lumox-16.png", "icons/hicolor/16x16/apps/lumox2000.png", {16, 16}},
-        {"icons/lumox-32.png", "icons/hicolor/32x32/apps/lumox2000.png", {32, 32}},
+        {"icons/lumox-16.gif", "icons/lumox-16.gif", {16, 16}},
+        {"icons/lumox-32.gif", "icons/lumox-32.gif", {32, 32}},
     };
     static const char *const sponsors[] = {
         "banners/sponsor01.gif", "banners/sponsor02.gif", "banners/sponsor03.gif",

@@ -1,6 +1,6 @@
 """The program icon and the hand pointer: 16-colour pictures with transparency."""
 
-from . import icons
+from . import gif, icons
 from .raster import Raster
 
 # The sixteen standard colours of 4-bit Windows pictures.
@@ -29,6 +29,16 @@ class Art:
     def png(self):
         rgba = [(0, 0, 0, 0) if p == NONE else VGA16[p] + (255,) for p in self.pixels]
         return icons.write_png(self.size, self.size, rgba)
+
+    def gif(self):
+        """The picture as a GIF, the format the program decodes itself: the sixteen colours
+        and, after them, one more index for the transparent pixels (a GIF palette's length
+        is a power of two)."""
+        transparent = len(VGA16)
+        palette = VGA16 + [(0, 0, 0)] * len(VGA16)
+        indices = [transparent if p == NONE else p for p in self.pixels]
+        return gif.write(self.size, self.size, palette, indices, interlaced=False,
+                         transparent=transparent)
 
 
 def icon(size):
