@@ -40,19 +40,29 @@ cleanup() {
     xvfb_stop
 }
 trap cleanup EXIT
-
-xvfb_start
-# The server forgets the root window's resources when its last client leaves; one client
-# stays connected until the end.
-xprop -root -spy _NET_SUPPORTED >/dev/null 2>&1 &
-holder=$!
-xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t120')"
-
-size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+xvfb_start
+# The server forgets the root window's resources when its last client leaves; one client
+# stays connected until the end. It prints the property it watches once it is connected,
+# and only then are the resources set: were they set first, the server could reset between
+# the two, and the program would find the desktop at 96 dots per inch.
+connected=$(mktemp "${TMPDIR:-/tmp}/lumox-large-fonts-XXXXXX")
+xprop -root -spy _NET_SUPPORTED >"$connected" 2>&1 &
+holder=$!
+for _ in $(seq 250); do
+    [ -s "$connected" ] && break
+    sleep 0.02
+done
+spied=$(cat "$connected")
+rm -f "$connected"
+[ -n "$spied" ] || fail "xprop did not connect to the X server within 5 seconds"
+xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t120')"
+
+size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 
 "$program" &
 pid=$!
