@@ -9,10 +9,10 @@
 #   idle_cpu.sh [PROGRAM] [SECONDS] [BARE_PROGRAM] [ROUNDS]
 #
 # Each round runs both programs at the same time, each on a private Xvfb of its own so that
-# neither window covers the other, for SECONDS (60 unless given) from its own start. The one
-# that starts second waits 4 s, so that the two start-ups never compete for the processor;
-# which one goes first alternates from round to round. The CPU figures compared are the
-# medians over ROUNDS (3 unless given).
+# neither window covers the other, for SECONDS (60 unless given) from its own start. Neither
+# starts before both X servers have settled, and the one that starts second waits 4 s more,
+# so that no two start-ups compete for the processor; which one goes first alternates from
+# round to round. The CPU figures compared are the medians over ROUNDS (3 unless given).
 #
 # CPU time is the scheduler's running time of the process's threads, read from /proc in
 # nanoseconds (the clock ticks of /proc/PID/stat are too coarse for some 40 ms). Wake-ups are
@@ -30,6 +30,7 @@ rounds=${4:-3}
 cpu_ratio_limit=1.5
 banner_interval=1.75
 stagger=4
+settle=2
 
 # shellcheck source=bench/xvfb_session.sh
 source "$here/xvfb_session.sh"
@@ -75,6 +76,10 @@ measure() {
     local kind=$1 executable=$2 delay=$3 file=$4 pid='' started handed_over from to
     trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; xvfb_stop' EXIT
     xvfb_start || exit 1
+    # Both X servers start together, each in its own job; neither program starts before
+    # both have settled. Started at once, the first program's start-up shared the
+    # processor with the other server's and took about 12 ms more of it.
+    sleep "$settle"
     sleep "$delay"
     started=$(now)
     "$executable" >"$file.log" 2>&1 &
