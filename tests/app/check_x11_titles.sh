@@ -77,8 +77,6 @@ main_title=$(title "$main")
     exit 1
 }
 
-# With both boxes empty, "Save MTU and RWIN" on the MTU page refuses and says so. The
-# points are the centres of the page's tab and of the button, in window pixels.
 # The program icon in both of its sizes, as a window manager reads it.
 icon_sizes=$(xprop -id "$main" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort | tr '\n' ' ')
 [ "$icon_sizes" = "Icon (16 x 16) Icon (32 x 32) " ] || {
@@ -86,6 +84,8 @@ icon_sizes=$(xprop -id "$main" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' |
     exit 1
 }
 
+# With both boxes empty, "Save MTU and RWIN" on the MTU page refuses and says so. The
+# points are the centres of the page's tab and of the button, in window pixels.
 xdotool mousemove --window "$main" 143 21 click 1
 sleep 0.3
 xdotool mousemove --window "$main" 300 211 click 1
